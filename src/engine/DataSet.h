@@ -1,0 +1,202 @@
+#pragma once
+// Cursors of the table engine: a DataSet is a positioned, navigable set of records.
+// Table (one table file, writable, with an optional filter) and Query (a read-only
+// SELECT in the engine's dialect) are its two kinds. No widget code lives here: bound
+// controls and grid models listen to the signals.
+//
+// Record numbers count from 1 within the current (filtered, ordered) set. Every failure
+// raises zr::EngineError with a message and a numeric help context.
+
+#include "engine/Error.h"
+#include "engine/Fields.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QVariant>
+#include <memory>
+
+namespace engine {
+
+class DataSet;
+
+// One field of a dataset's current record. Owned by the dataset; valid while it is open.
+class Field
+{
+public:
+    Field(DataSet* owner, int index, FieldDef def);
+
+    const QString& name() const { return m_def.name; }
+    FieldKind kind() const { return m_def.kind; }
+    int size() const { return m_def.size; }
+    bool required() const { return m_def.required; }
+    int index() const { return m_index; }
+    // Characters a bound control or grid column shows by default.
+    int displayWidth() const;
+
+    bool isNull() const;
+    QVariant value() const;
+    QString asString() const;   // null reads as ""
+    qint64 asInteger() const;   // null reads as 0
+    double asFloat() const;
+    QDateTime asDateTime() const;
+    bool asBoolean() const;
+
+    // Writing needs the dataset in Edit or Insert state.
+    void setValue(const QVariant& value);
+    void setString(const QString& value) { setValue(value); }
+    void clear() { setValue(QVariant()); }
+
+private:
+    DataSet* m_owner;
+    int m_index;
+    FieldDef m_def;
+};
+
+class DataSet : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+
+    explicit DataSet(QObject* parent = nullptr);
+    ~DataSet() override;
+
+    // Folder of the table files; empty means the application folder.
+    QString databaseName() const { return m_databaseName; }
+    void setDatabaseName(const QString& folder) { m_databaseName = folder; }
+
+    virtual void open();
+    virtual void close();
+    bool active() const { return m_state != State::Inactive; }
+    void setActive(bool on) { on ? open() : close(); }
+    State state() const { return m_state; }
+
+    // Navigation over the current set.
+    void first();
+    void next();
+    void prior();
+    void last();
+    bool eof() const;  // true after next() past the last record, or on an empty set
+    bool bof() const;
+    bool isEmpty();
+    int recordCount();     // records of the (filtered) set
+    int recNo();           // 1-based; 0 on an empty set or while inserting
+    void setRecNo(int recNo);
+
+    // Fields of the current record.
+    int fieldCount() const;
+    Field& field(int index);
+    Field& fieldByName(const QString& name); // regardless of case; raises when missing
+    Field* findField(const QString& name);   // regardless of case; nullptr when missing
+    QStringList fieldNames() const;
+
+    // Editing (Table only; a Query raises).
+    virtual void append();                              // begin inserting a blank record
+    void insert() { append(); }
+    virtual void insertRecord(const QVariantList& values); // whole record, field order, posted
+    virtual void edit();   // on an empty set this begins an insertion
+    virtual void post();   // strings cut to their size; auto-increment numbered
+    virtual void cancel();
+    virtual void deleteRecord();
+    void setFieldValue(const QString& name, const QVariant& value)
+    {
+        fieldByName(name).setValue(value);
+    }
+
+    // Random access for grids: the value at (row, column), rows from 0, without moving the
+    // cursor. Rows are fetched in pages, so a grid over a very large set stays fast.
+    QVariant valueAt(int row, int column);
+
+Q_SIGNALS:
+    void opened();
+    void closed();
+    void reset();            // set changed as a whole (filter, refresh, delete, post)
+    void currentChanged();   // cursor moved or current record's values changed
+    void stateChanged(engine::DataSet::State state);
+
+protected:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+    State m_state = State::Inactive;
+    QString m_databaseName;
+
+    friend class Field;
+    void setState(State s);
+};
+
+class Table : public DataSet
+{
+    Q_OBJECT
+public:
+    explicit Table(QObject* parent = nullptr);
+    Table(const QString& tableName, QObject* parent = nullptr);
+    ~Table() override;
+
+    // File name of the table ("Rubry.Db"); found regardless of case.
+    QString tableName() const { return m_tableName; }
+    void setTableName(const QString& name) { m_tableName = name; }
+
+    // Declaration used by createTable(); also filled by readDefinitions().
+    FieldDefs fieldDefs;
+    IndexDefs indexDefs;
+
+    bool exists() const;          // is there a file of this name (any case)?
+    QString filePath() const;     // the actual file, or where a new one goes
+    void createTable();           // from fieldDefs/indexDefs, replacing a table of that name
+    void deleteTable();
+    void renameTable(const QString& newName);
+    void emptyTable();            // delete every record
+    // Reads back the stored structure into fieldDefs and indexDefs.
+    void readDefinitions();
+    FieldDefs storedFields() const;
+    IndexDefs storedIndexes() const;
+
+    // Filter: terms "Field = 'value'" joined by "and"; a value of two or more characters
+    // ending in "*" matches as a case-sensitive prefix; empty passes all.
+    QString filter() const { return m_filter; }
+    void setFilter(const QString& filter);
+    bool filtered() const { return m_filtered; }
+    void setFiltered(bool on);
+    // Filter from bound values: field name -> value (value ending in "*" = prefix).
+    // Values are matched literally, whatever characters they hold.
+    void setFilterValues(const QList<QPair<QString, QString>>& terms);
+
+    // Bulk work in one transaction: everything between begin and commit is one unit.
+    void startTransaction();
+    void commit();
+    void rollback();
+    bool inTransaction() const;
+
+    void open() override;
+    void close() override;
+
+private:
+    QString m_tableName;
+    QString m_filter;
+    bool m_filtered = false;
+};
+
+class Query : public DataSet
+{
+    Q_OBJECT
+public:
+    explicit Query(QObject* parent = nullptr);
+    ~Query() override;
+
+    // The dialect: select * | field list | max(field) from table[, table...]
+    // [where a = 'x' and b >= "12/31/2001" ...] [order by f[, g]]
+    // Table names with or without ".db"; Table.Db."Field" references. Read-only: any
+    // text that is not a single SELECT is refused with an engine error.
+    QString sql() const { return m_sql; }
+    void setSql(const QString& sql) { m_sql = sql; }
+    // Values bound to ":name" or "?" placeholders, in order.
+    void setParams(const QVariantList& params) { m_params = params; }
+
+    void open() override;
+
+private:
+    QString m_sql;
+    QVariantList m_params;
+};
+
+} // namespace engine

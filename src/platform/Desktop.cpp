@@ -1,0 +1,159 @@
+#include "platform/Desktop.h"
+
+#include "engine/Error.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProcess>
+
+namespace platform {
+
+namespace {
+Desktop* g_installed = nullptr;
+
+QMessageBox::Icon toQt(Icon icon)
+{
+    switch (icon) {
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Warning:
+        return QMessageBox::Warning;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+} // namespace
+
+Desktop& desktop()
+{
+    static QtDesktop real;
+    return g_installed ? *g_installed : real;
+}
+
+void installDesktop(Desktop* desktop)
+{
+    g_installed = desktop;
+}
+
+Answer QtDesktop::message(const MessageBox& box)
+{
+    // No owner window: the box belongs to no window of the program.
+    QMessageBox mb(toQt(box.icon), box.caption, QString(box.text).replace(u'\r', u'\n'),
+                   box.buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No
+                                                 : QMessageBox::Ok);
+    const int pressed = mb.exec();
+    if (box.buttons == Buttons::YesNo)
+        return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    return Answer::Ok;
+}
+
+QString QtDesktop::openFileName(QWidget* parent, const FileDialog& dialog)
+{
+    return QFileDialog::getOpenFileName(parent, dialog.caption, dialog.directory, dialog.filter);
+}
+
+QString QtDesktop::saveFileName(QWidget* parent, const FileDialog& dialog)
+{
+    QString start = dialog.directory;
+    if (!dialog.selectedName.isEmpty())
+        start = QDir(start).filePath(dialog.selectedName);
+    return QFileDialog::getSaveFileName(parent, dialog.caption, start, dialog.filter);
+}
+
+std::optional<QString> QtDesktop::inputText(QWidget* parent, const QString& caption,
+                                            const QString& prompt, const QString& value)
+{
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, value, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
+void QtDesktop::openUrl(const QUrl& url)
+{
+    QDesktopServices::openUrl(url);
+}
+
+int QtDesktop::runAndWait(const QString& commandLine)
+{
+    QStringList args = QProcess::splitCommand(commandLine);
+    if (args.isEmpty())
+        throw zr::Error(QStringLiteral("Error during CreateProcess"));
+    const QString program = args.takeFirst();
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setInputChannelMode(QProcess::ForwardedInputChannel);
+    process.start(program, args, QIODevice::NotOpen);
+    if (!process.waitForStarted(-1))
+        throw zr::Error(QStringLiteral("Error during CreateProcess"));
+    if (!process.waitForFinished(-1) && process.state() != QProcess::NotRunning)
+        throw zr::Error(QStringLiteral("Error in WaitForSingleObject"));
+    if (process.exitStatus() != QProcess::NormalExit)
+        throw zr::Error(QStringLiteral("Error in GetExitCodeProcess"));
+    int code = process.exitCode();
+#ifndef Q_OS_WIN
+    // POSIX keeps 8 bits of the status: a tool that ends with -2 reports 254.
+    code = static_cast<int>(static_cast<signed char>(code & 0xff));
+#endif
+    return code;
+}
+
+QUrl mailtoUrl(const QString& address, const QString& subject, const QString& body)
+{
+    auto lines = [](QString text) {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(u'\r', u'\n');
+        text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+        return text;
+    };
+    QByteArray encoded = "mailto:";
+    encoded += QUrl::toPercentEncoding(address, "@;,+");
+    encoded += "?subject=";
+    encoded += QUrl::toPercentEncoding(lines(subject));
+    encoded += "&body=";
+    encoded += QUrl::toPercentEncoding(lines(body));
+    return QUrl::fromEncoded(encoded, QUrl::StrictMode);
+}
+
+QUrl documentUrl(const QString& target)
+{
+    static const QStringList schemes = {QStringLiteral("http:"), QStringLiteral("https:"),
+                                        QStringLiteral("mailto:"), QStringLiteral("ftp:"),
+                                        QStringLiteral("file:")};
+    for (const QString& scheme : schemes) {
+        if (target.startsWith(scheme, Qt::CaseInsensitive))
+            return QUrl(target, QUrl::TolerantMode);
+    }
+    if (target.startsWith(QStringLiteral("www."), Qt::CaseInsensitive))
+        return QUrl(QStringLiteral("http://") + target, QUrl::TolerantMode);
+    return QUrl::fromLocalFile(QDir::fromNativeSeparators(target));
+}
+
+QString applicationTitle()
+{
+    const QString name = QCoreApplication::applicationName();
+    return name.isEmpty() ? QStringLiteral("Zentor_Rubrica") : name;
+}
+
+void reportError(const QString& text)
+{
+    desktop().message({applicationTitle(), text, Icon::Critical, Buttons::Ok});
+}
+
+void plainMessage(const QString& text)
+{
+    desktop().message({applicationTitle(), text, Icon::None, Buttons::Ok});
+}
+
+} // namespace platform
