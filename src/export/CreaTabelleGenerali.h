@@ -1,0 +1,3 @@
+#pragma once
+// Makes sure the export template table tabexport.db exists with its declared structure.
+void CreaTabellaModelli();
