@@ -1,6 +1,6 @@
 #include "platform/Desktop.h"
 
-#include "engine/Error.h"
+#include "platform/Process.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -8,7 +8,6 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QProcess>
 
 namespace platform {
 
@@ -47,7 +46,11 @@ void installDesktop(Desktop* desktop)
 Answer QtDesktop::message(const MessageBox& box)
 {
     // No owner window: the box belongs to no window of the program.
-    QMessageBox mb(toQt(box.icon), box.caption, QString(box.text).replace(u'\r', u'\n'),
+    // A carriage return breaks the line; CR LF is one break.
+    QString text = box.text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    QMessageBox mb(toQt(box.icon), box.caption, text,
                    box.buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No
                                                  : QMessageBox::Ok);
     const int pressed = mb.exec();
@@ -87,26 +90,7 @@ void QtDesktop::openUrl(const QUrl& url)
 
 int QtDesktop::runAndWait(const QString& commandLine)
 {
-    QStringList args = QProcess::splitCommand(commandLine);
-    if (args.isEmpty())
-        throw zr::Error(QStringLiteral("Error during CreateProcess"));
-    const QString program = args.takeFirst();
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.setInputChannelMode(QProcess::ForwardedInputChannel);
-    process.start(program, args, QIODevice::NotOpen);
-    if (!process.waitForStarted(-1))
-        throw zr::Error(QStringLiteral("Error during CreateProcess"));
-    if (!process.waitForFinished(-1) && process.state() != QProcess::NotRunning)
-        throw zr::Error(QStringLiteral("Error in WaitForSingleObject"));
-    if (process.exitStatus() != QProcess::NormalExit)
-        throw zr::Error(QStringLiteral("Error in GetExitCodeProcess"));
-    int code = process.exitCode();
-#ifndef Q_OS_WIN
-    // POSIX keeps 8 bits of the status: a tool that ends with -2 reports 254.
-    code = static_cast<int>(static_cast<signed char>(code & 0xff));
-#endif
-    return code;
+    return runProcess(commandLine);
 }
 
 QUrl mailtoUrl(const QString& address, const QString& subject, const QString& body)

@@ -29,8 +29,8 @@ struct FileDialog
 {
     QString caption;
     QString directory;
-    QString filter;        // Qt filter text, e.g. "File di testo (csv) (*.csv)"
-    QString selectedName;  // initial file name (save dialogs)
+    QString filter;       // Qt filter text, e.g. "File di testo (csv) (*.csv)"
+    QString selectedName; // initial file name (save dialogs)
     bool operator==(const FileDialog&) const = default;
 };
 
@@ -52,7 +52,8 @@ public:
     virtual void openUrl(const QUrl& url) = 0;
     // Starts a program from one command line (program path first, quoted arguments allowed)
     // and waits for it without limit. Returns its exit status as a signed number.
-    // Raises zr::Error with "Error during CreateProcess" when it cannot be started.
+    // Raises zr::Error with "Error during CreateProcess" when it cannot be started, and the
+    // texts of platform::runProcess for the later steps.
     virtual int runAndWait(const QString& commandLine) = 0;
 };
 
@@ -61,7 +62,7 @@ Desktop& desktop();
 // Installs a desktop (not owned); nullptr puts the real one back.
 void installDesktop(Desktop* desktop);
 
-// The real desktop over Qt's dialogs, QDesktopServices and QProcess.
+// The real desktop over Qt's dialogs, QDesktopServices and platform::runProcess.
 class QtDesktop : public Desktop
 {
 public:

@@ -17,7 +17,7 @@ struct FileRequest
 class RecordingDesktop : public Desktop
 {
 public:
-    RecordingDesktop();  // installs itself
+    RecordingDesktop();           // installs itself
     ~RecordingDesktop() override; // puts the real desktop back
 
     // Recorded requests, in order.
