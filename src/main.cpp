@@ -1,11 +1,9 @@
-#include <QApplication>
-#include <QLabel>
+#include "shell/Application.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Zentor_Rubrica"));
-    QLabel label(QStringLiteral("Zentor_Rubrica"));
-    label.show();
-    return app.exec();
+    Application app(argc, argv); // title "Zentor_Rubrica", Italian texts
+    StartUp startUp;
+    startUp.createWindows(); // main window, About, splash, search window
+    return startUp.run();
 }

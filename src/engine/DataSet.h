@@ -35,8 +35,8 @@ public:
 
     bool isNull() const;
     QVariant value() const;
-    QString asString() const;   // null reads as ""
-    qint64 asInteger() const;   // null reads as 0
+    QString asString() const; // null reads as ""
+    qint64 asInteger() const; // null reads as 0
     double asFloat() const;
     QDateTime asDateTime() const;
     bool asBoolean() const;
@@ -76,11 +76,11 @@ public:
     void next();
     void prior();
     void last();
-    bool eof() const;  // true after next() past the last record, or on an empty set
+    bool eof() const; // true after next() past the last record, or on an empty set
     bool bof() const;
     bool isEmpty();
-    int recordCount();     // records of the (filtered) set
-    int recNo();           // 1-based; 0 on an empty set or while inserting
+    int recordCount(); // records of the (filtered) set
+    int recNo();       // 1-based; 0 on an empty set or while inserting
     void setRecNo(int recNo);
 
     // Fields of the current record.
@@ -91,11 +91,11 @@ public:
     QStringList fieldNames() const;
 
     // Editing (Table only; a Query raises).
-    virtual void append();                              // begin inserting a blank record
+    virtual void append(); // begin inserting a blank record
     void insert() { append(); }
     virtual void insertRecord(const QVariantList& values); // whole record, field order, posted
-    virtual void edit();   // on an empty set this begins an insertion
-    virtual void post();   // strings cut to their size; auto-increment numbered
+    virtual void edit(); // on an empty set this begins an insertion
+    virtual void post(); // strings cut to their size; auto-increment numbered
     virtual void cancel();
     virtual void deleteRecord();
     void setFieldValue(const QString& name, const QVariant& value)
@@ -110,8 +110,8 @@ public:
 Q_SIGNALS:
     void opened();
     void closed();
-    void reset();            // set changed as a whole (filter, refresh, delete, post)
-    void currentChanged();   // cursor moved or current record's values changed
+    void reset();          // set changed as a whole (filter, refresh, delete, post)
+    void currentChanged(); // cursor moved or current record's values changed
     void stateChanged(engine::DataSet::State state);
 
 protected:
@@ -140,12 +140,12 @@ public:
     FieldDefs fieldDefs;
     IndexDefs indexDefs;
 
-    bool exists() const;          // is there a file of this name (any case)?
-    QString filePath() const;     // the actual file, or where a new one goes
-    void createTable();           // from fieldDefs/indexDefs, replacing a table of that name
+    bool exists() const;      // is there a file of this name (any case)?
+    QString filePath() const; // the actual file, or where a new one goes
+    void createTable();       // from fieldDefs/indexDefs, replacing a table of that name
     void deleteTable();
     void renameTable(const QString& newName);
-    void emptyTable();            // delete every record
+    void emptyTable(); // delete every record
     // Reads back the stored structure into fieldDefs and indexDefs.
     void readDefinitions();
     FieldDefs storedFields() const;

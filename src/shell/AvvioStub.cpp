@@ -3,6 +3,12 @@
 #include "shell/Traduci.h"
 
 void PreparaTabelle() {}
-QString LeggiImpostazione(const QString&) { return QString(); }
-QString Traduci(const QString& text, const QString&) { return text; }
+QString LeggiImpostazione(const QString&)
+{
+    return QString();
+}
+QString Traduci(const QString& text, const QString&)
+{
+    return text;
+}
 void TraduciForm(QWidget*, const QStringList&, bool) {}

@@ -11,7 +11,8 @@ using platform::Icon;
 
 void MostraMessaggio(const QString& text)
 {
-    platform::desktop().message({QStringLiteral("Messaggio."), text, Icon::Information, Buttons::Ok});
+    platform::desktop().message(
+        {QStringLiteral("Messaggio."), text, Icon::Information, Buttons::Ok});
 }
 
 void MostraAttenzione(const QString& text)
@@ -26,9 +27,8 @@ void MostraErrore(const QString& text)
 
 bool ChiediConferma(const QString& question)
 {
-    return platform::desktop().message(
-               {QStringLiteral("Richiesta."), question, Icon::Question, Buttons::YesNo}) ==
-           Answer::Yes;
+    return platform::desktop().message({QStringLiteral("Richiesta."), question, Icon::Question,
+                                        Buttons::YesNo}) == Answer::Yes;
 }
 
 QString ComponiMail(const QString& address, const QString& subject, const QString& body)

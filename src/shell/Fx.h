@@ -5,9 +5,9 @@
 #include <QString>
 
 // Message boxes, with no owner window.
-void MostraMessaggio(const QString& text);  // "Messaggio.", information, OK
-void MostraAttenzione(const QString& text); // "Attenzione.", warning, OK
-void MostraErrore(const QString& text);     // "Errore", error, OK
+void MostraMessaggio(const QString& text);    // "Messaggio.", information, OK
+void MostraAttenzione(const QString& text);   // "Attenzione.", warning, OK
+void MostraErrore(const QString& text);       // "Errore", error, OK
 bool ChiediConferma(const QString& question); // "Richiesta.", question, Yes/No
 
 // The mailto text exactly as composed: "mailto:" address "?subject=" subject "&body=" body.
