@@ -1,0 +1,204 @@
+// The About window and the bug report window: their texts and the mails they compose.
+
+#include "TestEnv.h"
+#include "services/Maker.h"
+#include "services/TFrmAbout.h"
+#include "services/TfrmBug.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <QUrlQuery>
+#include <QtTest>
+
+namespace {
+
+template <class T> T* child(const QObject* window, const char* name)
+{
+    T* found = window->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("%s has no %s", qPrintable(window->objectName()), name);
+    return found;
+}
+
+struct Mail
+{
+    QString address, subject, body;
+};
+
+Mail mailOf(const QUrl& url)
+{
+    const QUrlQuery query(url);
+    return {url.path(QUrl::FullyDecoded),
+            query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
+            query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded)};
+}
+
+} // namespace
+
+class TstAboutBug : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void aboutContents_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Label2") << "Label2"
+                                << "Informazioni sul programma";
+        QTest::newRow("LabelPrg") << "LabelPrg"
+                                  << "Zentor_Rubrica";
+        QTest::newRow("Label6") << "Label6"
+                                << "Per la corretta gestione della\ntua rubrica personale.";
+        QTest::newRow("LabelNomeVersione") << "LabelNomeVersione"
+                                           << "Versione";
+        QTest::newRow("LabelVers") << "LabelVers"
+                                   << "04.2002-22";
+        QTest::newRow("Label4") << "Label4"
+                                << "";
+        QTest::newRow("lblLink") << "lblLink" << SitoProduttore();
+        QTest::newRow("Label13") << "Label13" << SupportoProduttore();
+    }
+    void aboutContents()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        TFrmAbout about;
+        QCOMPARE(child<QLabel>(&about, qPrintable(name))->text(), text);
+        QCOMPARE(child<QLabel>(&about, qPrintable(name))->palette().color(QPalette::WindowText),
+                 QColor(Qt::blue));
+    }
+
+    void aboutWindow()
+    {
+        TFrmAbout about;
+        QCOMPARE(about.objectName(), QStringLiteral("FrmAbout"));
+        QCOMPARE(about.windowTitle(), QStringLiteral("About"));
+        QCOMPARE(about.size(), QSize(266, 329));
+        QCOMPARE(child<QWidget>(&about, "Panel2")->height(), 49);
+        QCOMPARE(child<QLabel>(&about, "Image1")->size(), QSize(150, 142));
+        QVERIFY(!child<QLabel>(&about, "Image1")->pixmap().isNull());
+        QCOMPARE(child<QToolButton>(&about, "sbEsci")->text(), QStringLiteral("Esci"));
+        for (const char* link : {"lblLink", "Label13"}) {
+            QCOMPARE(child<QLabel>(&about, link)->cursor().shape(), Qt::PointingHandCursor);
+            QVERIFY(child<QLabel>(&about, link)->font().underline());
+        }
+        QCOMPARE(FrmAbout, &about);
+        QCOMPARE(NomeProgramma(), QStringLiteral("Zentor_Rubrica"));
+        QCOMPARE(VersioneProgramma(), QStringLiteral("04.2002-22"));
+    }
+
+    void aboutLinks()
+    {
+        testing_support::TestEnv env;
+        TFrmAbout about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QTest::mouseClick(child<QLabel>(&about, "lblLink"), Qt::LeftButton);
+        QCOMPARE(env.desktop.urls, QList<QUrl>{QUrl(SitoProduttore())});
+
+        QTest::mouseClick(child<QLabel>(&about, "Label13"), Qt::LeftButton);
+        QCOMPARE(env.desktop.urls.size(), 2);
+        const Mail mail = mailOf(env.desktop.urls[1]);
+        QCOMPARE(mail.address, SupportoProduttore());
+        QCOMPARE(mail.subject, QStringLiteral("Inf: Zentor_Rubrica, 04.2002-22"));
+        QCOMPARE(mail.body,
+                 QStringLiteral("Vorrei ricevere informazioni in più per quanto riguarda:"));
+        QVERIFY(about.isVisible());
+        QVERIFY(env.desktop.boxes.isEmpty());
+    }
+
+    void aboutHiddenNotDestroyed()
+    {
+        QPointer<TFrmAbout> about = new TFrmAbout;
+        about->show();
+        child<QToolButton>(about, "sbEsci")->click();
+        QVERIFY(about);
+        QVERIFY(!about->isVisible());
+        about->show();
+        about->close(); // the window's close command hides it too
+        QVERIFY(about);
+        QVERIFY(!about->isVisible());
+        delete about;
+        QVERIFY(!FrmAbout);
+    }
+
+    void bugWindow_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Label4") << "Label4"
+                                << "Il tuo supporto aiuta a migliorare i software Zentor";
+        QTest::newRow("Label1") << "Label1"
+                                << "Premi su 'segnala' per inoltrarci la segnalazione dell'errore:";
+        QTest::newRow("Label2") << "Label2"
+                                << "Le risposte ai bug già segnalati sono visibli sulla sezione";
+        QTest::newRow("Label3") << "Label3"
+                                << "forum del nostro sito internet";
+        QTest::newRow("lblLink") << "lblLink" << SitoProduttore();
+    }
+    void bugWindow()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        TfrmBug bug;
+        QCOMPARE(bug.objectName(), QStringLiteral("frmBug"));
+        QCOMPARE(bug.windowTitle(), QStringLiteral("Segnalazione bug al team Zentor"));
+        QCOMPARE(bug.size(), QSize(296, 144));
+        QCOMPARE(bug.minimumSize(), bug.maximumSize());
+        QCOMPARE(child<QPushButton>(&bug, "ButSegnala")->text(), QStringLiteral("Segnala"));
+        QCOMPARE(child<QPushButton>(&bug, "ButEsci")->text(), QStringLiteral("Esci"));
+        QCOMPARE(child<QLabel>(&bug, qPrintable(name))->text(), text);
+        QVERIFY(child<QLabel>(&bug, "Label4")->font().bold());
+        // The link sits beside "forum del nostro sito internet".
+        QVERIFY(child<QLabel>(&bug, "lblLink")->x() >
+                child<QLabel>(&bug, "Label3")->geometry().right());
+        QCOMPARE(child<QLabel>(&bug, "lblLink")->y(), child<QLabel>(&bug, "Label3")->y());
+        QCOMPARE(child<QLabel>(&bug, "lblLink")->cursor().shape(), Qt::PointingHandCursor);
+    }
+
+    void bugReportMail_data()
+    {
+        QTest::addColumn<QString>("programName");
+        QTest::addColumn<QString>("subject");
+        QTest::newRow("as shipped") << ""
+                                    << "Bug: Zentor_Rubrica, 04.2002-22";
+        QTest::newRow("name from the About window") << "Altro"
+                                                    << "Bug: Altro, 04.2002-22";
+    }
+    void bugReportMail()
+    {
+        QFETCH(QString, programName);
+        QFETCH(QString, subject);
+        testing_support::TestEnv env;
+        TFrmAbout about;
+        if (!programName.isEmpty())
+            child<QLabel>(&about, "LabelPrg")->setText(programName);
+        TfrmBug bug;
+        // The bug window's own texts (translated, say) do not matter for the subject.
+        child<QLabel>(&bug, "Label4")->setText(QStringLiteral("Your support helps"));
+        bug.show();
+        child<QPushButton>(&bug, "ButSegnala")->click();
+        QCOMPARE(env.desktop.urls.size(), 1);
+        const Mail mail = mailOf(env.desktop.urls[0]);
+        QCOMPARE(mail.address, SupportoProduttore());
+        QCOMPARE(mail.subject, subject);
+        QCOMPARE(mail.body, QStringLiteral("Di seguito la segnalzione del bug:"));
+        QVERIFY(bug.isVisible()); // the window stays open
+    }
+
+    void bugLinkAndExit()
+    {
+        testing_support::TestEnv env;
+        TfrmBug bug;
+        bug.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bug));
+        QTest::mouseClick(child<QLabel>(&bug, "lblLink"), Qt::LeftButton);
+        QCOMPARE(env.desktop.urls, QList<QUrl>{QUrl(SitoProduttore())});
+        child<QPushButton>(&bug, "ButEsci")->click();
+        QVERIFY(!bug.isVisible());
+    }
+};
+
+QTEST_MAIN(TstAboutBug)
+#include "tst_about_bug.moc"

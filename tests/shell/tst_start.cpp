@@ -1,0 +1,169 @@
+// Start-up: the windows that live for the whole run, their order, and the splash.
+
+#include "TestEnv.h"
+#include "services/Maker.h"
+#include "services/TFrmAbout.h"
+#include "shell/Application.h"
+#include "shell/TFrmMain.h"
+#include "shell/TfrmStart.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+template <class T> T* child(const QObject* window, const char* name)
+{
+    T* found = window->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("%s has no %s", qPrintable(window->objectName()), name);
+    return found;
+}
+
+QStringList names(const std::vector<QWidget*>& windows)
+{
+    QStringList out;
+    for (QWidget* w : windows)
+        out << w->objectName();
+    return out;
+}
+
+} // namespace
+
+class TstStart : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void creationOrder()
+    {
+        testing_support::TestEnv env;
+        {
+            StartUp startUp;
+            startUp.createWindows();
+            QCOMPARE(names(startUp.windows()), QStringList({"FrmMain", "FrmAbout", "frmStart"}));
+            QCOMPARE(startUp.windows()[0], static_cast<QWidget*>(FrmMain));
+            QCOMPARE(startUp.windows()[1], static_cast<QWidget*>(FrmAbout));
+            QCOMPARE(startUp.windows()[2], static_cast<QWidget*>(frmStart));
+            // Nothing is on screen before the run loop shows the main window.
+            for (QWidget* w : startUp.windows())
+                QVERIFY(!w->isVisible());
+            QVERIFY(env.desktop.boxes.isEmpty());
+        }
+        // The living windows end with the start-up.
+        QVERIFY(!FrmMain);
+        QVERIFY(!FrmAbout);
+        QVERIFY(!frmStart);
+    }
+
+    void splashReadsTheAboutWindow()
+    {
+        testing_support::TestEnv env;
+        StartUp startUp;
+        startUp.createMain();
+        startUp.createAbout();
+        // The splash takes the name from the About window that exists before it.
+        child<QLabel>(FrmAbout, "LabelPrg")->setText(QStringLiteral("Altro_Nome"));
+        startUp.createSplash();
+        QCOMPARE(frmStart->windowTitle(), QStringLiteral("Caricamento Altro_Nome"));
+    }
+
+    void splashAsCreated()
+    {
+        testing_support::TestEnv env;
+        StartUp startUp;
+        startUp.createWindows();
+        QCOMPARE(frmStart->windowTitle(), QStringLiteral("Caricamento Zentor_Rubrica"));
+        QCOMPARE(child<QLabel>(frmStart, "Label1")->text(),
+                 QStringLiteral("Caricamento in corso, attendere.."));
+        QCOMPARE(frmStart->size(), QSize(280, 317));
+        QCOMPARE(frmStart->minimumSize(), frmStart->maximumSize());
+        QCOMPARE(child<QWidget>(frmStart, "Panel1")->height(), 52);
+        QVERIFY(!child<QLabel>(frmStart, "ImageLogo")->pixmap().isNull());
+        const Qt::WindowFlags flags = frmStart->windowFlags();
+        QVERIFY(!(flags & Qt::WindowCloseButtonHint));
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+        QCOMPARE(frmStart->TimerStart->objectName(), QStringLiteral("TimerStart"));
+        QCOMPARE(frmStart->TimerStart->interval(), 10000);
+        QVERIFY(!frmStart->TimerStart->isActive());
+    }
+
+    void splashHoldsTheMainWindowBack_data()
+    {
+        QTest::addColumn<bool>("realTimeout");
+        QTest::newRow("handler called") << false;
+        QTest::newRow("timer's own timeout") << true;
+    }
+    void splashHoldsTheMainWindowBack()
+    {
+        QFETCH(bool, realTimeout);
+        testing_support::TestEnv env;
+        StartUp startUp;
+        startUp.createWindows();
+
+        bool checked = false;
+        QTimer::singleShot(0, frmStart, [&] {
+            // Inside the splash's modal run: the main window is not yet on screen.
+            checked = true;
+            QVERIFY(frmStart->isVisible());
+            QCOMPARE(QApplication::activeModalWidget(), static_cast<QWidget*>(frmStart));
+            QVERIFY(!FrmMain->isVisible());
+            QVERIFY(frmStart->TimerStart->isActive());
+            QCOMPARE(frmStart->TimerStart->interval(), 10000);
+            // Escape does not end the splash.
+            QTest::keyClick(frmStart, Qt::Key_Escape);
+            QVERIFY(frmStart->isVisible());
+            if (realTimeout)
+                frmStart->TimerStart->setInterval(1); // the timer fires by itself, at once
+            else
+                frmStart->TimerStartTimer();
+        });
+        QTimer::singleShot(5000, frmStart, [] { frmStart->close(); }); // safety net
+        FrmMain->show();
+
+        QVERIFY(checked);
+        QVERIFY(FrmMain->isVisible());
+        QVERIFY(!frmStart->isVisible());
+        QVERIFY(!frmStart->TimerStart->isActive());
+        QVERIFY(env.desktop.boxes.isEmpty());
+    }
+
+    void logoClickOpensTheSite()
+    {
+        testing_support::TestEnv env;
+        StartUp startUp;
+        startUp.createWindows();
+        bool stillOpen = false;
+        QTimer::singleShot(0, frmStart, [&] {
+            QTest::mouseClick(child<QLabel>(frmStart, "ImageLogo"), Qt::LeftButton);
+            stillOpen = frmStart->isVisible() && !FrmMain->isVisible();
+            frmStart->TimerStartTimer();
+        });
+        QTimer::singleShot(5000, frmStart, [] { frmStart->close(); }); // safety net
+        FrmMain->show();
+        QVERIFY(stillOpen);
+        QCOMPARE(env.desktop.urls, QList<QUrl>{QUrl(SitoProduttore())});
+    }
+
+    void runEndsWhenTheMainWindowCloses()
+    {
+        testing_support::TestEnv env;
+        StartUp startUp;
+        startUp.createWindows();
+        QTimer::singleShot(0, frmStart, [] { frmStart->TimerStartTimer(); });
+        QTimer::singleShot(50, FrmMain, [] { FrmMain->close(); });
+        QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(99); }); // safety net
+        QCOMPARE(startUp.run(), 0);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    Application app(argc, argv);
+    TstStart test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_start.moc"
