@@ -126,8 +126,7 @@ QUrl documentUrl(const QString& target)
 
 QString applicationTitle()
 {
-    const QString name = QCoreApplication::applicationName();
-    return name.isEmpty() ? QStringLiteral("Zentor_Rubrica") : name;
+    return QString::fromLatin1(kApplicationTitle);
 }
 
 void reportError(const QString& text)

@@ -84,7 +84,9 @@ QUrl mailtoUrl(const QString& address, const QString& subject, const QString& bo
 // A file path or a web address, as the shell's default action expects it.
 QUrl documentUrl(const QString& target);
 
-// The application title: caption of the default error report and of the plain dialog.
+// The application title: the task-bar text, the caption of the default error report and of
+// the plain message dialog.
+inline constexpr const char* kApplicationTitle = "Zentor_Rubrica";
 QString applicationTitle();
 
 // The default error report: application title, error icon, OK, the error's text.

@@ -47,7 +47,7 @@ QFont formFont()
 
 void setUpApplication()
 {
-    QCoreApplication::setApplicationName(QStringLiteral("Zentor_Rubrica"));
+    QCoreApplication::setApplicationName(platform::applicationTitle());
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
 
     // Qt's own texts in Italian: standard buttons read "Sì", "No", "Annulla".

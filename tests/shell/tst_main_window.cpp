@@ -577,6 +577,58 @@ private Q_SLOTS:
         QCOMPARE(env.desktop.texts(), QStringList{QStringLiteral("Cartella backup non creata")});
     }
 
+    void guardedReports_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("program error") << 0 << "Errore nella tabella";
+        QTest::newRow("engine error") << 1 << "Campo inesistente";
+        QTest::newRow("standard error") << 2 << "vector::at";
+        QTest::newRow("anything else") << 3 << "Errore imprevisto.";
+        QTest::newRow("nothing thrown") << 4 << "";
+    }
+    void guardedReports()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        testing_support::TestEnv env;
+        bool after = false;
+        shell::guarded([&] {
+            switch (kind) {
+            case 0:
+                throw zr::Error(QStringLiteral("Errore nella tabella"));
+            case 1:
+                throw zr::EngineError(QStringLiteral("Campo inesistente"), 3);
+            case 2:
+                throw std::out_of_range("vector::at");
+            case 3:
+                throw 42;
+            default:
+                break;
+            }
+            after = true;
+        });
+        QCOMPARE(after, text.isEmpty());
+        if (text.isEmpty()) {
+            QVERIFY(env.desktop.boxes.isEmpty());
+            return;
+        }
+        const platform::MessageBox expected{QStringLiteral("Zentor_Rubrica"), text, Icon::Critical,
+                                            Buttons::Ok};
+        QCOMPARE(env.desktop.boxes, QList<platform::MessageBox>{expected});
+    }
+
+    void reportThatFailsIsSwallowed()
+    {
+        // Even a report that cannot be shown does not let the error out.
+        testing_support::TestEnv env;
+        env.desktop.onMessage = [](const platform::MessageBox&) -> std::optional<Answer> {
+            throw std::runtime_error("no display");
+        };
+        shell::guarded([] { throw zr::Error(QStringLiteral("x")); });
+        QCOMPARE(env.desktop.boxes.size(), 1);
+    }
+
     void italianButtons()
     {
         QMessageBox box(QMessageBox::Question, "t", "q",
