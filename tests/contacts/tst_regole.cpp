@@ -1,0 +1,476 @@
+// Entry rules over a small window with the four edits, for both window kinds.
+#include "TestEnv.h"
+#include "contacts/RegoleInserimento.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using contacts::Campo;
+using contacts::TipoFinestra;
+
+Q_DECLARE_METATYPE(contacts::TipoFinestra)
+Q_DECLARE_METATYPE(contacts::Campo)
+
+namespace {
+
+// Four edits wired like the entry windows: Enter counted, Exit runs the rules.
+class Banco : public QDialog
+{
+public:
+    explicit Banco(TipoFinestra tipo) : regole(new contacts::RegoleInserimento(tipo, this))
+    {
+        auto* lay = new QVBoxLayout(this);
+        bottone = new QPushButton(QStringLiteral("Inserisci"), this);
+        bottone->setAutoDefault(false);
+        lay->addWidget(bottone);
+        for (QLineEdit** e : {&nome, &cognome, &numero, &mail}) {
+            *e = new QLineEdit(this);
+            lay->addWidget(*e);
+        }
+        nome->setObjectName(QStringLiteral("EDTnome"));
+        cognome->setObjectName(QStringLiteral("EDTcognome"));
+        numero->setObjectName(QStringLiteral("EDTnumero"));
+        mail->setObjectName(QStringLiteral("EDTmail"));
+        const std::pair<QLineEdit*, Campo> campi[] = {{nome, Campo::Nome},
+                                                      {cognome, Campo::Cognome},
+                                                      {numero, Campo::Numero},
+                                                      {mail, Campo::Mail}};
+        for (auto [edit, campo] : campi) {
+            auto* ev = regole->aggiungi(edit, campo);
+            connect(ev, &contacts::EventiCampo::entrato, this, [this, edit] {
+                ++entrate[edit];
+                edit->clear();
+            });
+            connect(ev, &contacts::EventiCampo::uscito, this, [this, edit, campo] {
+                ++uscite[edit];
+                if (campo == Campo::Nome || campo == Campo::Cognome)
+                    regole->regolaNome(edit);
+                else if (campo == Campo::Mail)
+                    regole->regolaMail(edit);
+            });
+        }
+    }
+    QLineEdit* edit(Campo c) const
+    {
+        switch (c) {
+        case Campo::Nome:
+            return nome;
+        case Campo::Cognome:
+            return cognome;
+        case Campo::Numero:
+            return numero;
+        case Campo::Mail:
+            return mail;
+        }
+        return nullptr;
+    }
+
+    contacts::RegoleInserimento* regole;
+    QPushButton* bottone = nullptr;
+    QLineEdit* nome = nullptr;
+    QLineEdit* cognome = nullptr;
+    QLineEdit* numero = nullptr;
+    QLineEdit* mail = nullptr;
+    QHash<QLineEdit*, int> entrate;
+    QHash<QLineEdit*, int> uscite;
+};
+
+// Types a text as key presses: "\b" is the Backspace key, other characters are text keys
+// (non-ASCII ones too, as a keyboard layout would send them).
+void digita(QWidget* w, const QString& text)
+{
+    for (QChar c : text) {
+        if (c == u'\b')
+            QTest::keyClick(w, Qt::Key_Backspace);
+        else if (c.unicode() < 128)
+            QTest::keyClick(w, char(c.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key(c.toUpper().unicode()), QString(c),
+                                Qt::NoModifier);
+    }
+}
+
+bool mostra(QWidget& w)
+{
+    w.show();
+    w.activateWindow();
+    return QTest::qWaitForWindowActive(&w);
+}
+
+} // namespace
+
+class TstRegole : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void filtraTasto_data()
+    {
+        QTest::addColumn<TipoFinestra>("tipo");
+        QTest::addColumn<Campo>("campo");
+        QTest::addColumn<QString>("accettati");
+        QTest::addColumn<QString>("rifiutati");
+        const auto N = TipoFinestra::NuovoContatto;
+        const auto M = TipoFinestra::ModificaContatto;
+        QTest::newRow("new nome") << N << Campo::Nome << "AZaz\b"
+                                  << "09 '-+/.@\u00f2\u00c8";
+        QTest::newRow("new cognome") << N << Campo::Cognome << "AZaz\b"
+                                     << "09 '-+/\u00f2";
+        QTest::newRow("new numero") << N << Campo::Numero << "0123456789\b"
+                                    << "-+/ aZ.";
+        QTest::newRow("new mail") << N << Campo::Mail << "aZ09 '-+/@.\u00f2\b"
+                                  << "";
+        QTest::newRow("edit nome") << M << Campo::Nome << "AZaz"
+                                   << "\b09 '-+/\u00f2";
+        QTest::newRow("edit cognome") << M << Campo::Cognome << "AZaz"
+                                      << "\b09 '-+/\u00f2";
+        QTest::newRow("edit numero") << M << Campo::Numero << "0123456789-"
+                                     << "\b+/ aZ.";
+        QTest::newRow("edit mail") << M << Campo::Mail << "aZ09 '-+/@.\u00f2\b"
+                                   << "";
+    }
+    void filtraTasto()
+    {
+        QFETCH(TipoFinestra, tipo);
+        QFETCH(Campo, campo);
+        QFETCH(QString, accettati);
+        QFETCH(QString, rifiutati);
+        for (QChar c : accettati)
+            QVERIFY2(contacts::TastoAccettato(tipo, campo, c), qPrintable(QString(c)));
+        for (QChar c : rifiutati)
+            QVERIFY2(!contacts::TastoAccettato(tipo, campo, c), qPrintable(QString(c)));
+    }
+
+    void mailAccettabile_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("empty") << "" << true;
+        QTest::newRow("three letters") << "abc" << false;
+        QTest::newRow("with at") << "abc@" << true;
+        QTest::newRow("lone at") << "@" << true;
+        QTest::newRow("starts with at") << "@abc" << true;
+        QTest::newRow("blank") << " " << false;
+    }
+    void mailAccettabile()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QCOMPARE(contacts::MailAccettabile(text), ok);
+    }
+
+    // Keys typed into a real edit: what the edit holds afterwards, and where the focus is.
+    void tastiDigitati_data()
+    {
+        QTest::addColumn<TipoFinestra>("tipo");
+        QTest::addColumn<Campo>("campo");
+        QTest::addColumn<QString>("digitato");
+        QTest::addColumn<QString>("atteso");
+        const auto N = TipoFinestra::NuovoContatto;
+        const auto M = TipoFinestra::ModificaContatto;
+        // name and surname
+        QTest::newRow("N letters") << N << Campo::Nome << "Mario"
+                                   << "Mario";
+        QTest::newRow("N digits") << N << Campo::Nome << "Ma1r2io"
+                                  << "Mario";
+        QTest::newRow("N space") << N << Campo::Nome << "De Luca"
+                                 << "DeLuca";
+        QTest::newRow("N apostrophe") << N << Campo::Cognome << "D'Amico"
+                                      << "DAmico";
+        QTest::newRow("N accented") << N << Campo::Nome << "Niccol\u00f2"
+                                    << "Niccol";
+        QTest::newRow("N plus slash minus") << N << Campo::Cognome << "a+b/c-d"
+                                            << "abcd";
+        QTest::newRow("M letters") << M << Campo::Nome << "Mario"
+                                   << "Mario";
+        QTest::newRow("M space") << M << Campo::Cognome << "De Luca"
+                                 << "DeLuca";
+        QTest::newRow("M apostrophe") << M << Campo::Cognome << "D'Amico"
+                                      << "DAmico";
+        QTest::newRow("M accented") << M << Campo::Nome << "Niccol\u00f2"
+                                    << "Niccol";
+        QTest::newRow("M digits") << M << Campo::Nome << "a1b2"
+                                  << "ab";
+        // number
+        QTest::newRow("N number") << N << Campo::Numero << "06-123 45+6/7"
+                                  << "061234567";
+        QTest::newRow("M number") << M << Campo::Numero << "06-123 45+6/7"
+                                  << "06-1234567";
+        QTest::newRow("N number letters") << N << Campo::Numero << "abc12"
+                                          << "12";
+        // e-mail takes everything
+        QTest::newRow("N mail") << N << Campo::Mail << "d'amico+x/y-z@h.it \u00f2"
+                                << "d'amico+x/y-z@h.it \u00f2";
+        QTest::newRow("M mail") << M << Campo::Mail << "a b@c"
+                                << "a b@c";
+        // backspace ("\b" typed as the Backspace key)
+        QTest::newRow("N nome backspace") << N << Campo::Nome << "Marx\bio"
+                                          << "Mario";
+        QTest::newRow("N numero backspace") << N << Campo::Numero << "0612\b3"
+                                            << "0613";
+        QTest::newRow("M nome backspace") << M << Campo::Nome << "Marx\bio"
+                                          << "Marxio";
+        QTest::newRow("M numero backspace") << M << Campo::Numero << "0612\b3"
+                                            << "06123";
+        QTest::newRow("M mail backspace") << M << Campo::Mail << "ab\bc"
+                                          << "ac";
+    }
+    void tastiDigitati()
+    {
+        QFETCH(TipoFinestra, tipo);
+        QFETCH(Campo, campo);
+        QFETCH(QString, digitato);
+        QFETCH(QString, atteso);
+        testing_support::TestEnv env;
+        Banco w(tipo);
+        QVERIFY(mostra(w));
+        QLineEdit* e = w.edit(campo);
+        e->setFocus(Qt::TabFocusReason);
+        digita(e, digitato);
+        QCOMPARE(e->text(), atteso);
+        QVERIFY(env.desktop.boxes.isEmpty());
+    }
+
+    // Delete is an editing key, not a typed character: it erases in both kinds.
+    void deleteErases_data()
+    {
+        QTest::addColumn<TipoFinestra>("tipo");
+        QTest::newRow("new") << TipoFinestra::NuovoContatto;
+        QTest::newRow("edit") << TipoFinestra::ModificaContatto;
+    }
+    void deleteErases()
+    {
+        QFETCH(TipoFinestra, tipo);
+        testing_support::TestEnv env;
+        Banco w(tipo);
+        QVERIFY(mostra(w));
+        w.numero->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(w.numero, QStringLiteral("0612"));
+        QTest::keyClick(w.numero, Qt::Key_Home);
+        QTest::keyClick(w.numero, Qt::Key_Delete);
+        QCOMPARE(w.numero->text(), QStringLiteral("612"));
+    }
+
+    // Tab still moves the focus out of every filtered edit, Shift+Tab back.
+    void tabMovesFocus_data()
+    {
+        QTest::addColumn<TipoFinestra>("tipo");
+        QTest::newRow("new") << TipoFinestra::NuovoContatto;
+        QTest::newRow("edit") << TipoFinestra::ModificaContatto;
+    }
+    void tabMovesFocus()
+    {
+        QFETCH(TipoFinestra, tipo);
+        testing_support::TestEnv env;
+        Banco w(tipo);
+        QVERIFY(mostra(w));
+        w.nome->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(w.nome, QStringLiteral("Anna"));
+        QTest::keyClick(w.nome, Qt::Key_Tab);
+        QCOMPARE(w.focusWidget(), w.cognome);
+        QTest::keyClicks(w.cognome, QStringLiteral("Rossi"));
+        QTest::keyClick(w.cognome, Qt::Key_Tab);
+        QCOMPARE(w.focusWidget(), w.numero);
+        QTest::keyClick(w.numero, Qt::Key_Tab);
+        QCOMPARE(w.focusWidget(), w.mail);
+        QTest::keyClick(w.mail, Qt::Key_Backtab);
+        QCOMPARE(w.focusWidget(), w.numero);
+    }
+
+    // Paste goes through the same filter.
+    void pasteFiltered_data()
+    {
+        QTest::addColumn<TipoFinestra>("tipo");
+        QTest::addColumn<Campo>("campo");
+        QTest::addColumn<QString>("incollato");
+        QTest::addColumn<QString>("atteso");
+        QTest::newRow("N nome") << TipoFinestra::NuovoContatto << Campo::Nome << "D'Amico 3"
+                                << "DAmico";
+        QTest::newRow("N numero") << TipoFinestra::NuovoContatto << Campo::Numero << "+39 06-1234"
+                                  << "39061234";
+        QTest::newRow("M numero") << TipoFinestra::ModificaContatto << Campo::Numero
+                                  << "+39 06-1234"
+                                  << "3906-1234";
+        QTest::newRow("M mail") << TipoFinestra::ModificaContatto << Campo::Mail << "a b@c"
+                                << "a b@c";
+    }
+    void pasteFiltered()
+    {
+        QFETCH(TipoFinestra, tipo);
+        QFETCH(Campo, campo);
+        QFETCH(QString, incollato);
+        QFETCH(QString, atteso);
+        testing_support::TestEnv env;
+        Banco w(tipo);
+        QVERIFY(mostra(w));
+        QLineEdit* e = w.edit(campo);
+        e->setFocus(Qt::TabFocusReason);
+        QGuiApplication::clipboard()->setText(incollato);
+        if (QGuiApplication::clipboard()->text() != incollato)
+            QSKIP("no clipboard on this platform");
+        QTest::keySequence(e, QKeySequence(QKeySequence::Paste));
+        QCOMPARE(e->text(), atteso);
+    }
+
+    // The name rule: leaving an empty name puts the focus back, with no box; the surname,
+    // which the focus passed through, is neither entered nor left.
+    void nameRuleKeepsFocus_data()
+    {
+        QTest::addColumn<TipoFinestra>("tipo");
+        QTest::newRow("new") << TipoFinestra::NuovoContatto;
+        QTest::newRow("edit") << TipoFinestra::ModificaContatto;
+    }
+    void nameRuleKeepsFocus()
+    {
+        QFETCH(TipoFinestra, tipo);
+        testing_support::TestEnv env;
+        Banco w(tipo);
+        QVERIFY(mostra(w));
+        w.cognome->setText(QStringLiteral("keep"));
+        w.nome->setFocus(Qt::TabFocusReason);
+        QCOMPARE(w.entrate[w.nome], 1);
+        QTest::keyClick(w.nome, Qt::Key_Tab);
+        QVERIFY(w.regole->ritornoInSospeso());
+        QTRY_COMPARE(w.focusWidget(), w.nome);
+        QVERIFY(!w.regole->ritornoInSospeso());
+        QCOMPARE(w.entrate[w.nome], 1); // the return is not an entry
+        QCOMPARE(w.uscite[w.nome], 1);
+        QCOMPARE(w.entrate[w.cognome], 0);
+        QCOMPARE(w.uscite[w.cognome], 0);
+        QCOMPARE(w.cognome->text(), QStringLiteral("keep"));
+        QVERIFY(env.desktop.boxes.isEmpty());
+
+        // With a name typed the focus moves on.
+        QTest::keyClicks(w.nome, QStringLiteral("Anna"));
+        QTest::keyClick(w.nome, Qt::Key_Tab);
+        QCOMPARE(w.focusWidget(), w.cognome);
+        QVERIFY(!w.regole->ritornoInSospeso());
+        QCOMPARE(w.entrate[w.cognome], 1);
+    }
+
+    // Name empty, surname empty: the two rules must not chase each other.
+    void twoEmptyNamesDoNotLoop()
+    {
+        testing_support::TestEnv env;
+        Banco w(TipoFinestra::NuovoContatto);
+        QVERIFY(mostra(w));
+        w.nome->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w.nome, Qt::Key_Tab);
+        QTRY_COMPARE(w.focusWidget(), w.nome);
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        QCOMPARE(w.focusWidget(), w.nome);
+        QCOMPARE(w.uscite[w.nome], 1);
+        QCOMPARE(w.uscite[w.cognome], 0);
+    }
+
+    // The e-mail rule: exactly one box, focus back, the text kept for correction.
+    void mailRule_data()
+    {
+        QTest::addColumn<QString>("digitato");
+        QTest::addColumn<bool>("errore");
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("three letters") << "abc" << true;
+        QTest::newRow("letters and at") << "abc@" << false;
+    }
+    void mailRule()
+    {
+        QFETCH(QString, digitato);
+        QFETCH(bool, errore);
+        testing_support::TestEnv env;
+        Banco w(TipoFinestra::NuovoContatto);
+        QVERIFY(mostra(w));
+        w.mail->setFocus(Qt::TabFocusReason);
+        digita(w.mail, digitato);
+        QTest::keyClick(w.mail, Qt::Key_Tab); // wraps to the button
+        if (errore) {
+            QTRY_COMPARE(w.focusWidget(), w.mail);
+            QCOMPARE(env.desktop.texts(), QStringList{contacts::MsgMailErrata()});
+            QCOMPARE(env.desktop.boxes.first().caption, QStringLiteral("Errore"));
+            QCOMPARE(env.desktop.boxes.first().icon, platform::Icon::Critical);
+            QCOMPARE(w.mail->text(), digitato);
+            QCOMPARE(w.entrate[w.mail], 1);
+        } else {
+            QCOMPARE(w.focusWidget(), w.bottone);
+            QCoreApplication::processEvents();
+            QCOMPARE(w.focusWidget(), w.bottone);
+            QVERIFY(env.desktop.boxes.isEmpty());
+        }
+    }
+
+    // A message box taking the activation from the window is no exit, and its closing is
+    // no entry: the rule does not loop when a real box opens from the handler.
+    void activationIsNoEntryNorExit()
+    {
+        testing_support::TestEnv env;
+        Banco w(TipoFinestra::NuovoContatto);
+        QVERIFY(mostra(w));
+        w.mail->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(w.mail, QStringLiteral("abc"));
+        // Simulates what a real box does: the window loses and regains activation.
+        QDialog other;
+        env.desktop.onMessage =
+            [&](const platform::MessageBox&) -> std::optional<platform::Answer> {
+            other.show();
+            other.activateWindow();
+            const bool otherActive = QTest::qWaitForWindowActive(&other);
+            other.hide();
+            w.activateWindow();
+            const bool back = QTest::qWaitForWindowActive(&w);
+            if (!otherActive || !back)
+                return platform::Answer::No; // shows up as a failed activation below
+            return platform::Answer::Ok;
+        };
+        QTest::keyClick(w.mail, Qt::Key_Tab);
+        QTRY_COMPARE(w.focusWidget(), w.mail);
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        QCOMPARE(env.desktop.boxes.size(), 1);
+        QCOMPARE(w.mail->text(), QStringLiteral("abc"));
+        QCOMPARE(w.entrate[w.mail], 1);
+        QCOMPARE(w.uscite[w.mail], 1);
+    }
+
+    // FormActivate: on show, when a child window closes, never when a message box closes.
+    void formActivate()
+    {
+        testing_support::TestEnv env;
+        QDialog w;
+        int attivazioni = 0;
+        new contacts::AttivazioneFinestra(&w, [&] { ++attivazioni; });
+        QVERIFY(mostra(w));
+        QCOMPARE(attivazioni, 1);
+
+        auto* figlia = new QDialog(&w);
+        figlia->show();
+        QCOMPARE(attivazioni, 1);
+        figlia->hide();
+        QCOMPARE(attivazioni, 2);
+        delete figlia;
+
+        auto* box = new QMessageBox(&w);
+        box->show();
+        box->hide();
+        delete box;
+        QCOMPARE(attivazioni, 2);
+
+        // a plain child widget hidden is no window closing
+        auto* pulsante = new QPushButton(&w);
+        pulsante->show();
+        pulsante->hide();
+        QCOMPARE(attivazioni, 2);
+
+        w.hide();
+        QCOMPARE(attivazioni, 2);
+        w.show();
+        QCOMPARE(attivazioni, 3);
+    }
+};
+
+QTEST_MAIN(TstRegole)
+#include "tst_regole.moc"
