@@ -293,10 +293,11 @@ bool RegoleInserimento::regolaMail(QLineEdit* edit)
 {
     if (MailAccettabile(edit->text()))
         return true;
-    // The return is armed before the box, so that nothing that happens while the box is
-    // open (other edits gaining or losing the focus) counts as the user's doing.
-    rimettiFuoco(edit);
     MostraErrore(MsgMailErrata());
+    // Armed once the box is closed: the return then runs after the event that left the
+    // edit (a click on a button, say) is over, and that event's handler still sees the
+    // return pending.
+    rimettiFuoco(edit);
     return false;
 }
 
