@@ -1,6 +1,7 @@
 // Entry rules over a small window with the four edits, for both window kinds.
 #include "TestEnv.h"
 #include "contacts/RegoleInserimento.h"
+#include "contacts/TFrmInserisci.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,7 +27,8 @@ public:
     explicit Banco(TipoFinestra tipo) : regole(new contacts::RegoleInserimento(tipo, this))
     {
         auto* lay = new QVBoxLayout(this);
-        bottone = new QPushButton(QStringLiteral("Inserisci"), this);
+        bottone = new QPushButton(QStringLiteral("Modifica"), this);
+        bottone->setObjectName(QStringLiteral("BBmem"));
         bottone->setAutoDefault(false);
         lay->addWidget(bottone);
         for (QLineEdit** e : {&nome, &cognome, &numero, &mail}) {
@@ -88,12 +90,29 @@ void digita(QWidget* w, const QString& text)
     for (QChar c : text) {
         if (c == u'\b')
             QTest::keyClick(w, Qt::Key_Backspace);
+        else if (c == u'\t')
+            QTest::keyClick(w->window()->focusWidget(), Qt::Key_Tab);
         else if (c.unicode() < 128)
             QTest::keyClick(w, char(c.unicode()));
         else
             QTest::sendKeyEvent(QTest::Click, w, Qt::Key(c.toUpper().unicode()), QString(c),
                                 Qt::NoModifier);
     }
+}
+
+const char* nomeEdit(Campo c)
+{
+    switch (c) {
+    case Campo::Nome:
+        return "EDTnome";
+    case Campo::Cognome:
+        return "EDTcognome";
+    case Campo::Numero:
+        return "EDTnumero";
+    case Campo::Mail:
+        return "EDTmail";
+    }
+    return "";
 }
 
 bool mostra(QWidget& w)
@@ -164,61 +183,75 @@ private Q_SLOTS:
         QCOMPARE(contacts::MailAccettabile(text), ok);
     }
 
-    // Keys typed into a real edit: what the edit holds afterwards, and where the focus is.
+    // The key filters of both windows, one table: keys typed into the edit of a window of
+    // each kind (the new-contact window itself; for the edit kind four edits under the same
+    // rules), what the edit holds afterwards and where the focus went. "\b" is the
+    // Backspace key, "\t" the Tab key.
     void tastiDigitati_data()
     {
         QTest::addColumn<TipoFinestra>("tipo");
         QTest::addColumn<Campo>("campo");
         QTest::addColumn<QString>("digitato");
         QTest::addColumn<QString>("atteso");
+        QTest::addColumn<QString>("fuoco"); // objectName of the focus widget at the end
         const auto N = TipoFinestra::NuovoContatto;
         const auto M = TipoFinestra::ModificaContatto;
-        // name and surname
-        QTest::newRow("N letters") << N << Campo::Nome << "Mario"
-                                   << "Mario";
-        QTest::newRow("N digits") << N << Campo::Nome << "Ma1r2io"
-                                  << "Mario";
-        QTest::newRow("N space") << N << Campo::Nome << "De Luca"
-                                 << "DeLuca";
-        QTest::newRow("N apostrophe") << N << Campo::Cognome << "D'Amico"
-                                      << "DAmico";
-        QTest::newRow("N accented") << N << Campo::Nome << "Niccol\u00f2"
-                                    << "Niccol";
-        QTest::newRow("N plus slash minus") << N << Campo::Cognome << "a+b/c-d"
-                                            << "abcd";
-        QTest::newRow("M letters") << M << Campo::Nome << "Mario"
-                                   << "Mario";
-        QTest::newRow("M space") << M << Campo::Cognome << "De Luca"
-                                 << "DeLuca";
-        QTest::newRow("M apostrophe") << M << Campo::Cognome << "D'Amico"
-                                      << "DAmico";
-        QTest::newRow("M accented") << M << Campo::Nome << "Niccol\u00f2"
-                                    << "Niccol";
-        QTest::newRow("M digits") << M << Campo::Nome << "a1b2"
-                                  << "ab";
-        // number
-        QTest::newRow("N number") << N << Campo::Numero << "06-123 45+6/7"
-                                  << "061234567";
-        QTest::newRow("M number") << M << Campo::Numero << "06-123 45+6/7"
-                                  << "06-1234567";
-        QTest::newRow("N number letters") << N << Campo::Numero << "abc12"
-                                          << "12";
-        // e-mail takes everything
-        QTest::newRow("N mail") << N << Campo::Mail << "d'amico+x/y-z@h.it \u00f2"
-                                << "d'amico+x/y-z@h.it \u00f2";
-        QTest::newRow("M mail") << M << Campo::Mail << "a b@c"
-                                << "a b@c";
-        // backspace ("\b" typed as the Backspace key)
-        QTest::newRow("N nome backspace") << N << Campo::Nome << "Marx\bio"
-                                          << "Mario";
-        QTest::newRow("N numero backspace") << N << Campo::Numero << "0612\b3"
-                                            << "0613";
-        QTest::newRow("M nome backspace") << M << Campo::Nome << "Marx\bio"
-                                          << "Marxio";
-        QTest::newRow("M numero backspace") << M << Campo::Numero << "0612\b3"
-                                            << "06123";
-        QTest::newRow("M mail backspace") << M << Campo::Mail << "ab\bc"
-                                          << "ac";
+        const Campo nome = Campo::Nome, cognome = Campo::Cognome, numero = Campo::Numero,
+                    mail = Campo::Mail;
+        auto row = [](const char* name, TipoFinestra t, Campo c, const QString& d, const QString& a,
+                      const char* f) {
+            QTest::newRow(name) << t << c << d << a << QString::fromLatin1(f);
+        };
+        // letters
+        row("N nome letters", N, nome, "Mario", "Mario", "EDTnome");
+        row("M nome letters", M, nome, "Mario", "Mario", "EDTnome");
+        row("N cognome letters", N, cognome, "Rossi", "Rossi", "EDTcognome");
+        row("M cognome letters", M, cognome, "Rossi", "Rossi", "EDTcognome");
+        row("N numero letters", N, numero, "ab1c2", "12", "EDTnumero");
+        row("M numero letters", M, numero, "ab1c2", "12", "EDTnumero");
+        row("N mail letters", N, mail, "abc", "abc", "EDTmail");
+        row("M mail letters", M, mail, "abc", "abc", "EDTmail");
+        // digits
+        row("N nome digits", N, nome, "Ma1r2io", "Mario", "EDTnome");
+        row("M nome digits", M, nome, "Ma1r2io", "Mario", "EDTnome");
+        row("N numero digits", N, numero, "0123456789", "0123456789", "EDTnumero");
+        row("M numero digits", M, numero, "0123456789", "0123456789", "EDTnumero");
+        // space
+        row("N nome space", N, nome, "De Luca", "DeLuca", "EDTnome");
+        row("M cognome space", M, cognome, "De Luca", "DeLuca", "EDTcognome");
+        row("N numero space", N, numero, "06 12", "0612", "EDTnumero");
+        row("M numero space", M, numero, "06 12", "0612", "EDTnumero");
+        row("N mail space", N, mail, "a b", "a b", "EDTmail");
+        // apostrophe
+        row("N cognome apostrophe", N, cognome, "D'Amico", "DAmico", "EDTcognome");
+        row("M cognome apostrophe", M, cognome, "D'Amico", "DAmico", "EDTcognome");
+        row("M mail apostrophe", M, mail, "d'a@b", "d'a@b", "EDTmail");
+        // accented letter
+        row("N nome accented", N, nome, "Niccol\u00f2", "Niccol", "EDTnome");
+        row("M nome accented", M, nome, "Niccol\u00f2", "Niccol", "EDTnome");
+        row("N mail accented", N, mail, "\u00f2@b", "\u00f2@b", "EDTmail");
+        // "+", "/", "-"
+        row("N cognome plus slash dash", N, cognome, "a+b/c-d", "abcd", "EDTcognome");
+        row("M nome plus slash dash", M, nome, "a+b/c-d", "abcd", "EDTnome");
+        row("N numero plus slash dash", N, numero, "+39/06-1", "39061", "EDTnumero");
+        row("M numero plus slash dash", M, numero, "+39/06-1", "3906-1", "EDTnumero");
+        row("N mail plus slash dash", N, mail, "a+b/c-d@e", "a+b/c-d@e", "EDTmail");
+        // backspace
+        row("N nome backspace", N, nome, "Marx\bio", "Mario", "EDTnome");
+        row("M nome backspace", M, nome, "Marx\bio", "Marxio", "EDTnome");
+        row("N cognome backspace", N, cognome, "Ab\b", "A", "EDTcognome");
+        row("M cognome backspace", M, cognome, "Ab\b", "Ab", "EDTcognome");
+        row("N numero backspace", N, numero, "0612\b3", "0613", "EDTnumero");
+        row("M numero backspace", M, numero, "0612\b3", "06123", "EDTnumero");
+        row("N mail backspace", N, mail, "ab\bc", "ac", "EDTmail");
+        row("M mail backspace", M, mail, "ab\bc", "ac", "EDTmail");
+        // Tab moves the focus on, it is no character to drop
+        row("N nome tab", N, nome, "Ann\t", "Ann", "EDTcognome");
+        row("M nome tab", M, nome, "Ann\t", "Ann", "EDTcognome");
+        row("N numero tab", N, numero, "12\t", "12", "EDTmail");
+        row("M numero tab", M, numero, "12\t", "12", "EDTmail");
+        row("N mail tab", N, mail, "a@b\t", "a@b", "BBmem");
+        row("M mail tab", M, mail, "a@b\t", "a@b", "BBmem");
     }
     void tastiDigitati()
     {
@@ -226,13 +259,23 @@ private Q_SLOTS:
         QFETCH(Campo, campo);
         QFETCH(QString, digitato);
         QFETCH(QString, atteso);
+        QFETCH(QString, fuoco);
         testing_support::TestEnv env;
-        Banco w(tipo);
-        QVERIFY(mostra(w));
-        QLineEdit* e = w.edit(campo);
-        e->setFocus(Qt::TabFocusReason);
+        std::unique_ptr<QDialog> w;
+        if (tipo == TipoFinestra::NuovoContatto)
+            w = std::make_unique<TFrmInserisci>();
+        else
+            w = std::make_unique<Banco>(tipo);
+        QVERIFY(mostra(*w));
+        auto* e = w->findChild<QLineEdit*>(QString::fromLatin1(nomeEdit(campo)));
+        QVERIFY(e);
+        QTest::mouseClick(e, Qt::LeftButton); // enters the edit, which empties it
+        QCOMPARE(w->focusWidget(), e);
+        QCOMPARE(e->text(), QString());
         digita(e, digitato);
         QCOMPARE(e->text(), atteso);
+        QVERIFY(w->focusWidget());
+        QCOMPARE(w->focusWidget()->objectName(), fuoco);
         QVERIFY(env.desktop.boxes.isEmpty());
     }
 
