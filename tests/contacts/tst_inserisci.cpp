@@ -4,6 +4,7 @@
 #include "contacts/RegoleInserimento.h"
 #include "contacts/TFrmInserisci.h"
 #include "engine/DataSet.h"
+#include "engine/detail/Sqlite.h"
 #include "platform/Desktop.h"
 
 #include <QFrame>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
+#include <sqlite3.h>
 
 using contacts::Campo;
 
@@ -450,6 +452,48 @@ private Q_SLOTS:
         b.w->hide();
         QVERIFY(b.mostra());
         QVERIFY(b.segnaposti());
+    }
+
+    // The table is held by another program while storing: the error box, nothing stored,
+    // the edits keep their texts and states so that "Inserisci" can be pressed again.
+    void lockedTableKeepsEdits()
+    {
+        Banco b;
+        engine::detail::setBusyTimeout(0);
+        QVERIFY(b.mostra());
+        b.compila(QStringLiteral("Mario"), QStringLiteral("Rossi"), QStringLiteral("06"),
+                  QStringLiteral("m@r"));
+        b.inserisci(); // opens the cursor
+        QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
+        b.env.desktop.clear();
+
+        sqlite3* altro = nullptr;
+        const QByteArray path = engine::Table(QStringLiteral("Rubry.Db")).filePath().toUtf8();
+        QCOMPARE(sqlite3_open(path.constData(), &altro), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(altro, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+        b.compila(QStringLiteral("Anna"), QStringLiteral("Bianchi"), QStringLiteral("02"),
+                  QStringLiteral("a@b"));
+        b.inserisci();
+        QCOMPARE(b.env.desktop.texts(), QStringList{kBloccato});
+        QCOMPARE(b.env.desktop.boxes.first().caption, QStringLiteral("Errore"));
+        QCOMPARE(b.ui->EDTnome->text(), QStringLiteral("Anna"));
+        QCOMPARE(b.ui->EDTmail->text(), QStringLiteral("a@b"));
+        for (QLineEdit* e : b.edits())
+            QVERIFY(b.w->inserito(e));
+
+        sqlite3_exec(altro, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(altro);
+        engine::detail::setBusyTimeout(500);
+        QCOMPARE(leggiRubrica().size(), 1);
+
+        // Released, the same edits are stored at the next press.
+        b.env.desktop.clear();
+        b.inserisci();
+        QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
+        const auto rubrica = leggiRubrica();
+        QCOMPARE(rubrica.size(), 2);
+        QCOMPARE(rubrica[1], (Contatto{2, "Bianchi", "Anna", "02", "a@b"}));
     }
 
     // The table cannot be opened: the default error report with the engine's text.
