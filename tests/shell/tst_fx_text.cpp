@@ -13,18 +13,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("right");
         QTest::addColumn<QString>("left");
-        QTest::newRow("longer") << "20021231" << 2 << "31"
-                                << "20";
-        QTest::newRow("one char") << "x" << 2 << "x"
-                                  << "x";
-        QTest::newRow("four") << "20021231" << 4 << "1231"
-                              << "2002";
-        QTest::newRow("zero") << "abc" << 0 << ""
-                              << "";
-        QTest::newRow("negative") << "abc" << -1 << ""
-                                  << "";
-        QTest::newRow("empty") << "" << 3 << ""
-                               << "";
+        QTest::newRow("longer") << "20021231" << 2 << "31" << "20";
+        QTest::newRow("one char") << "x" << 2 << "x" << "x";
+        QTest::newRow("four") << "20021231" << 4 << "1231" << "2002";
+        QTest::newRow("zero") << "abc" << 0 << "" << "";
+        QTest::newRow("negative") << "abc" << -1 << "" << "";
+        QTest::newRow("empty") << "" << 3 << "" << "";
     }
     void destraSinistra()
     {
