@@ -1,6 +1,7 @@
 // Settings and translation over small impostazioni.db / lingua.db tables made by the test.
 
 #include "TestEnv.h"
+#include "engine/DataSet.h"
 #include "shell/Traduci.h"
 
 #include <QGroupBox>
