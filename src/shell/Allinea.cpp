@@ -17,6 +17,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -110,18 +111,37 @@ void scriviSuDisco(const QString& path)
 }
 
 // Puts the new table file in the place of the old one with one rename: at every moment
-// the declared name holds either the whole old table or the whole new one.
+// the declared name holds either the whole old table or the whole new one. The old file
+// must not be open elsewhere (the engine holds a shared lock on the files it has open):
+// its exclusive lock is held across the rename.
 void sostituisciFile(const QString& nuovo, const QString& vecchio)
 {
     scriviSuDisco(nuovo);
+    // Files SQLite may have left beside the old table belong to its old content; the table
+    // was opened and closed cleanly just now, so none of them holds anything still needed.
+    const QStringList companions = {QStringLiteral("-journal"), QStringLiteral("-wal"),
+                                    QStringLiteral("-shm")};
 #ifdef Q_OS_WIN
+    for (const QString& c : companions)
+        QFile::remove(vecchio + c);
     if (!MoveFileExW(reinterpret_cast<LPCWSTR>(nuovo.utf16()),
                      reinterpret_cast<LPCWSTR>(vecchio.utf16()),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         throw zr::Error(QStringLiteral("Cannot rename %1 to %2").arg(nuovo, vecchio));
 #else
-    if (std::rename(QFile::encodeName(nuovo).constData(), QFile::encodeName(vecchio).constData()) !=
-        0)
+    const int fd = ::open(QFile::encodeName(vecchio).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw zr::Error(QStringLiteral("Cannot open %1").arg(vecchio));
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        throw zr::Error(QStringLiteral("The table %1 is in use.").arg(vecchio));
+    }
+    for (const QString& c : companions)
+        QFile::remove(vecchio + c);
+    const int rc =
+        std::rename(QFile::encodeName(nuovo).constData(), QFile::encodeName(vecchio).constData());
+    ::close(fd);
+    if (rc != 0)
         throw zr::Error(QStringLiteral("Cannot rename %1 to %2").arg(nuovo, vecchio));
     scriviSuDisco(QFileInfo(vecchio).absolutePath());
 #endif
