@@ -1,5 +1,6 @@
 #include "contacts/TFrmInserisci.h"
 
+#include "contacts/Rubrica.h"
 #include "engine/DataSet.h"
 #include "platform/Desktop.h"
 #include "shell/Fx.h"
@@ -37,7 +38,7 @@ TFrmInserisci::TFrmInserisci(QWidget* owner)
 
     m_edits = {ui->EDTnome, ui->EDTcognome, ui->EDTnumero, ui->EDTmail};
 
-    m_tbl = new engine::Table(QString::fromLatin1("Rubry.Db"), this);
+    m_tbl = new engine::Table(QString::fromLatin1(kTabellaRubrica), this);
     m_tbl->setObjectName(QStringLiteral("TblInserisci"));
 
     m_regole = new contacts::RegoleInserimento(TipoFinestra::NuovoContatto, this);

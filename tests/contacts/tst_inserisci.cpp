@@ -2,6 +2,7 @@
 // through the engine afterwards.
 #include "TestEnv.h"
 #include "contacts/RegoleInserimento.h"
+#include "contacts/Rubrica.h"
 #include "contacts/TFrmInserisci.h"
 #include "engine/DataSet.h"
 #include "engine/detail/Sqlite.h"
@@ -26,11 +27,7 @@ const QString kBloccato =
 void creaRubrica()
 {
     engine::Table t(QStringLiteral("Rubry.Db"));
-    t.fieldDefs = {{QStringLiteral("NumID"), engine::FieldKind::AutoInc, 0, true},
-                   {QStringLiteral("Cognome"), engine::FieldKind::String, 50, false},
-                   {QStringLiteral("Nome"), engine::FieldKind::String, 50, false},
-                   {QStringLiteral("Numero"), engine::FieldKind::String, 20, false},
-                   {QStringLiteral("Mail"), engine::FieldKind::String, 40, false}};
+    DichiaraCampiRubrica(t);
     t.createTable();
 }
 
