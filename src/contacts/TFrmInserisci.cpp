@@ -123,6 +123,7 @@ void TFrmInserisci::ImpostaSegnaposti()
         // to what the user types.
         e->setMaxLength(32767);
         e->setText(segnaposto(kCampi[i]));
+        e->setCursorPosition(0); // shows the start of the text
         QPalette pal = e->palette();
         pal.setColor(QPalette::Base, coloreSegnaposto());
         e->setPalette(pal);

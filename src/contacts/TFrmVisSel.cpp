@@ -26,9 +26,22 @@ TFrmVisSel::TFrmVisSel(QWidget* owner) : QDialog(owner), ui(std::make_unique<Ui:
     blu.setColor(QPalette::Window, QColor(0, 0, 255));
     setPalette(blu);
     setAutoFillBackground(true);
+    const QPalette normale = QApplication::palette();
     for (QWidget* panel : {static_cast<QWidget*>(ui->Panel1), static_cast<QWidget*>(ui->Panel2),
-                           static_cast<QWidget*>(ui->Panel3), static_cast<QWidget*>(ui->Panel5)})
-        panel->setPalette(QApplication::palette(panel));
+                           static_cast<QWidget*>(ui->Panel3), static_cast<QWidget*>(ui->Panel5)}) {
+        QPalette pal = panel->palette();
+        pal.setColor(QPalette::Window, normale.color(QPalette::Window));
+        pal.setColor(QPalette::WindowText, normale.color(QPalette::WindowText));
+        panel->setPalette(pal);
+    }
+    // The flat arrows on a light square, so that they stand out on the blue.
+    for (QToolButton* freccia : {ui->BTSback, ui->BTSnext}) {
+        QPalette pal = freccia->palette();
+        pal.setColor(QPalette::Window, normale.color(QPalette::Button));
+        pal.setColor(QPalette::ButtonText, normale.color(QPalette::ButtonText));
+        freccia->setPalette(pal);
+        freccia->setAutoFillBackground(true);
+    }
     QPalette bianco = blu;
     bianco.setColor(QPalette::WindowText, Qt::white);
     bianco.setColor(QPalette::ButtonText, Qt::white);
