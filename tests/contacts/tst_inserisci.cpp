@@ -424,6 +424,26 @@ private Q_SLOTS:
         QVERIFY(b.env.desktop.boxes.isEmpty());
     }
 
+    // Back in the name edit (emptied on entry) a click on "Inserisci" leaves it empty: the
+    // name rule takes the focus back and nothing is stored.
+    void emptyNameClickStoresNothing()
+    {
+        Banco b;
+        QVERIFY(b.mostra());
+        b.compila(QStringLiteral("Mario"), QStringLiteral("Rossi"), QStringLiteral("06"),
+                  QStringLiteral("m@r"));
+        QTest::mouseClick(b.ui->EDTnome, Qt::LeftButton);
+        QCOMPARE(b.ui->EDTnome->text(), QString());
+        b.inserisci();
+        QTRY_COMPARE(b.fuoco(), b.ui->EDTnome);
+        QVERIFY(b.env.desktop.boxes.isEmpty());
+        QVERIFY(leggiRubrica().isEmpty());
+        b.digita(QStringLiteral("Luigi"));
+        b.inserisci();
+        QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
+        QCOMPARE(leggiRubrica(), (QList<Contatto>{{1, "Rossi", "Luigi", "06", "m@r"}}));
+    }
+
     void cancelResets()
     {
         Banco b;
