@@ -483,6 +483,19 @@ private Q_SLOTS:
     }
 #endif
 
+    // A temporary file that is no table holds nothing to recover: the declared table is
+    // made empty, and the file is left for the next rebuild to replace.
+    void unreadableTemporaryIsNotRecovered()
+    {
+        testing_support::TestEnv env;
+        env.writeFile("Rubry.DbAPPOGGIO.Db", "rovinato");
+        allineaRubrica();
+        QCOMPARE(tabelle(env), (QStringList{"Rubry.Db", "Rubry.DbAPPOGGIO.Db"}));
+        QCOMPARE(forma(campiStored("Rubry.Db")), forma(campiRubrica()));
+        QVERIFY(leggi("Rubry.Db", kCampiRubrica).isEmpty());
+        QVERIFY(env.desktop.boxes.isEmpty());
+    }
+
     // The existing table cannot be opened: the engine's error reaches the caller, the file
     // is not touched and the object carries its declared name again.
     void unreadableTableRaises()
