@@ -1,5 +1,6 @@
 #include "shell/Allinea.h"
 
+#include "engine/ErrorCodes.h"
 #include "platform/AppFolder.h"
 #include "shell/Fx.h"
 
@@ -145,6 +146,21 @@ void sostituisciFile(const QString& nuovo, const QString& vecchio)
         throw zr::Error(QStringLiteral("Cannot rename %1 to %2").arg(nuovo, vecchio));
     scriviSuDisco(QFileInfo(vecchio).absolutePath());
 #endif
+}
+
+// Can the table be opened? A file that is no table at all holds nothing to recover; any
+// other failure (a table held elsewhere) reaches the caller.
+bool tabellaLeggibile(engine::Table& table)
+{
+    try {
+        table.open();
+        table.close();
+        return true;
+    } catch (const zr::EngineError& error) {
+        if (error.helpContext() != engine::help::OpenFailed)
+            throw;
+        return false;
+    }
 }
 
 // The lines of an existing file, split at CR LF, CR or LF; the bytes of each line as they are.
@@ -311,7 +327,7 @@ void AllineaTabella(engine::Table& table)
         // take them from there instead of starting an empty table.
         engine::Table appoggio(appoggioName);
         appoggio.setDatabaseName(table.databaseName());
-        if (!appoggio.exists()) {
+        if (!appoggio.exists() || !tabellaLeggibile(appoggio)) {
             table.createTable();
             cancellaDefinizioni(table);
             return;

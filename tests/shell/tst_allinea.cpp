@@ -12,6 +12,12 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
 using engine::FieldDef;
 using engine::FieldDefs;
 using engine::FieldKind;
@@ -437,6 +443,56 @@ private Q_SLOTS:
         QCOMPARE(leggi("Rubry.Db", kCampiRubrica),
                  (QList<QStringList>{{"1", "Rossi", "Mario", "06", "m@x.it"},
                                      {"2", "Bianchi", "Anna", "02", "a@x.it"}}));
+        QVERIFY(env.desktop.boxes.isEmpty());
+    }
+
+#ifndef Q_OS_WIN
+    // Another program has the old table open (its shared lock): the new table cannot take
+    // its place. The message is shown, the old table keeps every record, and the next
+    // start rebuilds over the left-over temporary table.
+    void swapRefusedWhileTableInUse()
+    {
+        testing_support::TestEnv env;
+        FieldDefs old = campiRubrica();
+        old[2].size = 10;
+        creaTabella("Rubry.Db", old,
+                    {{QVariant(), "Rossi", "Mario", "06", "m@x.it"},
+                     {QVariant(), "Bianchi", "Anna", "02", "a@x.it"}});
+        const Impronta before = impronta(env.file("Rubry.Db"));
+
+        const int fd = ::open(QFile::encodeName(env.file("Rubry.Db")).constData(), O_RDONLY);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::flock(fd, LOCK_SH | LOCK_NB), 0);
+        allineaRubrica();
+        ::close(fd);
+
+        QCOMPARE(env.desktop.texts(),
+                 QStringList{QStringLiteral("Non riesco ad aggiornare la tabella: 'Rubry.Db'")});
+        QCOMPARE(env.desktop.boxes[0].caption, QStringLiteral("Errore"));
+        QCOMPARE(impronta(env.file("Rubry.Db")), before);
+        QCOMPARE(tabelle(env), (QStringList{"Rubry.Db", "Rubry.DbAPPOGGIO.Db"}));
+
+        env.desktop.clear();
+        allineaRubrica();
+        QVERIFY(env.desktop.boxes.isEmpty());
+        QCOMPARE(tabelle(env), QStringList{"Rubry.Db"});
+        QCOMPARE(forma(campiStored("Rubry.Db")), forma(campiRubrica()));
+        QCOMPARE(leggi("Rubry.Db", kCampiRubrica),
+                 (QList<QStringList>{{"1", "Rossi", "Mario", "06", "m@x.it"},
+                                     {"2", "Bianchi", "Anna", "02", "a@x.it"}}));
+    }
+#endif
+
+    // A temporary file that is no table holds nothing to recover: the declared table is
+    // made empty, and the file is left for the next rebuild to replace.
+    void unreadableTemporaryIsNotRecovered()
+    {
+        testing_support::TestEnv env;
+        env.writeFile("Rubry.DbAPPOGGIO.Db", "rovinato");
+        allineaRubrica();
+        QCOMPARE(tabelle(env), (QStringList{"Rubry.Db", "Rubry.DbAPPOGGIO.Db"}));
+        QCOMPARE(forma(campiStored("Rubry.Db")), forma(campiRubrica()));
+        QVERIFY(leggi("Rubry.Db", kCampiRubrica).isEmpty());
         QVERIFY(env.desktop.boxes.isEmpty());
     }
 

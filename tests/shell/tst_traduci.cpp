@@ -27,12 +27,14 @@ void creaLingua(const QStringList& languages, const QList<QStringList>& rows)
         t.fieldDefs << FieldDef{l, FieldKind::String, 100, false};
     t.createTable();
     t.open();
+    t.startTransaction();
     for (const QStringList& row : rows) {
         QVariantList values;
         for (const QString& v : row)
             values << v;
         t.insertRecord(values);
     }
+    t.commit();
     t.close();
 }
 
