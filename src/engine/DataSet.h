@@ -17,6 +17,10 @@
 
 namespace engine {
 
+namespace detail {
+class RowSource;
+}
+
 class DataSet;
 
 // One field of a dataset's current record. Owned by the dataset; valid while it is open.
@@ -72,12 +76,15 @@ public:
     State state() const { return m_state; }
 
     // Navigation over the current set.
-    void first();
+    // Navigation over the current set. A pending edit is posted first when it changed
+    // something, cancelled otherwise.
+    void first(); // also sets bof()
     void next();
     void prior();
-    void last();
-    bool eof() const; // true after next() past the last record, or on an empty set
-    bool bof() const;
+    void last();      // also sets eof()
+    bool eof() const; // true after next() past the last record, after last(), or on an empty set
+    bool
+    bof() const; // true after prior() before the first record, after first(), or on an empty set
     bool isEmpty();
     int recordCount(); // records of the (filtered) set
     int recNo();       // 1-based; 0 on an empty set or while inserting
@@ -106,6 +113,12 @@ public:
     // Random access for grids: the value at (row, column), rows from 0, without moving the
     // cursor. Rows are fetched in pages, so a grid over a very large set stays fast.
     QVariant valueAt(int row, int column);
+    // A value as a grid or bound control shows it (dates dd/MM/yyyy, booleans True/False).
+    static QString displayText(const QVariant& value);
+    // The field definitions of the open dataset.
+    FieldDefs fieldDefsOfSet() const;
+    // True while an edit or insert holds changes not yet posted.
+    bool modified() const;
 
 Q_SIGNALS:
     void opened();
@@ -122,6 +135,18 @@ protected:
 
     friend class Field;
     void setState(State s);
+    void checkActive() const;
+    void checkBrowseMode();
+    // Makes the row at `position` current; false when there is none.
+    bool moveTo(int position);
+    // Finds the position of the current row when it is not known.
+    void resolveRow();
+    // Called before the cursor moves or the set is re-read.
+    void refreshSource();
+    void setStoredValue(int index, const QVariant& value);
+    void beginOpen(const FieldDefs& defs, std::unique_ptr<detail::RowSource> source);
+    void endClose();
+    [[noreturn]] void readOnly() const;
 };
 
 class Table : public DataSet
@@ -167,10 +192,28 @@ public:
     void rollback();
     bool inTransaction() const;
 
+    // A private index over one field for the caller's own lookups (the exchange-file
+    // import keeps one on Mail). Never reported by storedIndexes() nor compared.
+    void ensureHelperIndex(const QString& field);
+    // Whether a record with this value in `field` exists (the filter is not applied).
+    // Runs on the table's own connection, so it sees records posted inside an open
+    // transaction too.
+    bool containsValue(const QString& field, const QVariant& value);
+
     void open() override;
     void close() override;
+    void append() override;
+    void insertRecord(const QVariantList& values) override;
+    void edit() override;
+    void post() override;
+    void cancel() override;
+    void deleteRecord() override;
 
 private:
+    struct TableData;
+    std::unique_ptr<TableData> t;
+    void applyFilter(const QString& text, bool on, const QList<QPair<QString, QString>>* values);
+    void checkWritable();
     QString m_tableName;
     QString m_filter;
     bool m_filtered = false;
@@ -193,8 +236,11 @@ public:
     void setParams(const QVariantList& params) { m_params = params; }
 
     void open() override;
+    void close() override;
 
 private:
+    struct QueryData;
+    std::unique_ptr<QueryData> q;
     QString m_sql;
     QVariantList m_params;
 };
