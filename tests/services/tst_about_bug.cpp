@@ -1,6 +1,7 @@
 // The About window and the bug report window: their texts and the mails they compose.
 
 #include "TestEnv.h"
+#include "engine/DataSet.h"
 #include "services/Maker.h"
 #include "services/TFrmAbout.h"
 #include "services/TfrmBug.h"
@@ -32,6 +33,28 @@ Mail mailOf(const QUrl& url)
     return {url.path(QUrl::FullyDecoded),
             query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
             query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded)};
+}
+
+// The translation table with one language, and the settings naming a language.
+void creaTraduzioni(const QString& lingua, const QList<QStringList>& rows)
+{
+    engine::Table t(QStringLiteral("lingua.db"));
+    t.fieldDefs << engine::FieldDef{QStringLiteral("ITALIANO"), engine::FieldKind::String, 120,
+                                    false}
+                << engine::FieldDef{QStringLiteral("Inglese"), engine::FieldKind::String, 120,
+                                    false};
+    t.createTable();
+    t.open();
+    for (const QStringList& row : rows)
+        t.insertRecord({row[0], row[1]});
+    t.close();
+    engine::Table settings(QStringLiteral("impostazioni.db"));
+    settings.fieldDefs << engine::FieldDef{QStringLiteral("LINGUA"), engine::FieldKind::String, 40,
+                                           false};
+    settings.createTable();
+    settings.open();
+    settings.insertRecord({lingua});
+    settings.close();
 }
 
 } // namespace
@@ -185,6 +208,52 @@ private Q_SLOTS:
         QCOMPARE(mail.subject, subject);
         QCOMPARE(mail.body, QStringLiteral("Di seguito la segnalzione del bug:"));
         QVERIFY(bug.isVisible()); // the window stays open
+    }
+
+    void bugWindowTranslated()
+    {
+        testing_support::TestEnv env;
+        creaTraduzioni(
+            QStringLiteral("Inglese"),
+            {{"Segnalazione bug al team Zentor", "Bug report to the Zentor team"},
+             {"Il tuo supporto aiuta a migliorare i software Zentor", "Your support helps"},
+             {"Premi su segnala per inoltrarci la segnalazione dellerrore:", "Press Report:"},
+             {"Segnala", "Report"},
+             {"Esci", "Exit"}});
+        TFrmAbout about;
+        TfrmBug bug;
+        QCOMPARE(bug.windowTitle(), QStringLiteral("Bug report to the Zentor team"));
+        QCOMPARE(child<QLabel>(&bug, "Label4")->text(), QStringLiteral("Your support helps"));
+        QCOMPARE(child<QLabel>(&bug, "Label1")->text(), QStringLiteral("Press Report:"));
+        // Not in the table: shown as looked up.
+        QCOMPARE(child<QLabel>(&bug, "Label3")->text(),
+                 QStringLiteral("forum del nostro sito internet"));
+        QCOMPARE(child<QPushButton>(&bug, "ButSegnala")->text(), QStringLiteral("Report"));
+        QCOMPARE(child<QPushButton>(&bug, "ButEsci")->text(), QStringLiteral("Exit"));
+        QCOMPARE(child<QLabel>(&bug, "lblLink")->text(), SitoProduttore());
+        QVERIFY(env.desktop.boxes.isEmpty());
+        // The mail keeps the program's own name and version.
+        child<QPushButton>(&bug, "ButSegnala")->click();
+        QCOMPARE(mailOf(env.desktop.urls.value(0)).subject,
+                 QStringLiteral("Bug: Zentor_Rubrica, 04.2002-22"));
+    }
+
+    void bugWindowOpensDespiteTranslationError()
+    {
+        // A language that names no column of the translation table: the error ends the
+        // translation, reaches the default error report, and the window still opens in Italian.
+        testing_support::TestEnv env;
+        creaTraduzioni(QStringLiteral("Klingon"), {{"Segnala", "Report"}});
+        TfrmBug bug;
+        QCOMPARE(env.desktop.boxes.size(), 1);
+        QCOMPARE(env.desktop.boxes[0].caption, QStringLiteral("Zentor_Rubrica"));
+        QCOMPARE(env.desktop.boxes[0].icon, platform::Icon::Critical);
+        QCOMPARE(bug.windowTitle(), QStringLiteral("Segnalazione bug al team Zentor"));
+        QCOMPARE(child<QPushButton>(&bug, "ButSegnala")->text(), QStringLiteral("Segnala"));
+        bug.show();
+        QVERIFY(bug.isVisible());
+        child<QPushButton>(&bug, "ButSegnala")->click();
+        QCOMPARE(env.desktop.urls.size(), 1);
     }
 
     void bugLinkAndExit()

@@ -98,11 +98,25 @@ class TstMainWindow : public QObject
 {
     Q_OBJECT
 
+    // Each test has its own application folder (where the main window prepares its tables)
+    // and its own recording desktop.
+    std::unique_ptr<testing_support::TestEnv> m_env;
     std::unique_ptr<TFrmMain> main;
 
 private Q_SLOTS:
-    void init() { main = std::make_unique<TFrmMain>(); }
-    void cleanup() { main.reset(); }
+    void init()
+    {
+        m_env = std::make_unique<testing_support::TestEnv>();
+        main = std::make_unique<TFrmMain>();
+        // Preparing the tables in a fresh folder says nothing.
+        QCOMPARE(m_env->desktop.texts(), QStringList());
+        QVERIFY(QFile::exists(m_env->file(QStringLiteral("Rubry.Db"))));
+    }
+    void cleanup()
+    {
+        main.reset();
+        m_env.reset();
+    }
 
     void title()
     {
@@ -262,7 +276,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, present);
         QFETCH(bool, byKey);
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         if (present)
             env.writeFile(QStringLiteral("help.html"), "<html></html>");
         if (byKey) {
@@ -289,7 +303,7 @@ private Q_SLOTS:
 
     void helpFolderIsNotAPage()
     {
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         QDir(env.folder()).mkdir(QStringLiteral("help.html"));
         child<QAction>(main.get(), "Aiuto1")->trigger();
         QVERIFY(env.desktop.urls.isEmpty());
@@ -298,7 +312,7 @@ private Q_SLOTS:
 
     void rebuildAnsweredNo()
     {
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         env.desktop.answers = {Answer::No};
         child<QAction>(main.get(), "mnuIndicizza")->trigger();
         QCOMPARE(env.desktop.boxes.size(), 1);
@@ -324,7 +338,7 @@ private Q_SLOTS:
     {
         QFETCH(int, code);
         QFETCH(bool, message);
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         env.desktop.answers = {Answer::Yes};
         env.desktop.exitCodes = {code};
         child<QAction>(main.get(), "mnuIndicizza")->trigger();
@@ -369,7 +383,7 @@ private Q_SLOTS:
     {
         // The tool cannot be started: the error reaches the default report, and the main
         // window goes on working.
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         env.desktop.answers = {Answer::Yes, Answer::Yes};
         env.desktop.onRun = [](const QString&) -> int {
             throw zr::Error(QStringLiteral("Error during CreateProcess"));
@@ -392,7 +406,7 @@ private Q_SLOTS:
     {
         // The whole way through a real process: a tool in the application folder that
         // reports -2.
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         env.writeFile(QStringLiteral("Pdxrbld.exe"), "#!/bin/sh\nexit 254\n");
         QFile(env.file(QStringLiteral("Pdxrbld.exe")))
             .setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
@@ -429,7 +443,7 @@ private Q_SLOTS:
     void laterWindowsHooked()
     {
         QFETCH(QString, item);
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         QStringList ran;
         QWidget* owner = nullptr;
         for (const QString& key :
@@ -459,7 +473,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, save);
         QFETCH(QString, chosen);
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         env.desktop.fileAnswers = {chosen};
         QStringList exported, imported;
         main->SaveDialog1CanClose = [&](const QString& f) { exported << f; };
@@ -478,7 +492,6 @@ private Q_SLOTS:
 
     void bugWindowPerUse()
     {
-        testing_support::TestEnv env;
         QList<QPointer<QWidget>> opened;
         QStringList parents;
         ModalDriver driver([&](QWidget* w) {
@@ -501,7 +514,6 @@ private Q_SLOTS:
 
     void aboutIsTheLivingWindow()
     {
-        testing_support::TestEnv env;
         TFrmAbout about;
         QList<QWidget*> shown;
         ModalDriver driver([&](QWidget* w) {
@@ -531,7 +543,7 @@ private Q_SLOTS:
         // program goes on: the same widget gets the next click too.
         QFETCH(bool, std);
         QFETCH(QString, text);
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         Failing w;
         w.std = std;
         w.resize(50, 50);
@@ -547,7 +559,7 @@ private Q_SLOTS:
 
     void errorInMenuHandler()
     {
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         main->comandi[QStringLiteral("Visualizzaselezione1")] = [](QWidget*) {
             throw zr::Error(QStringLiteral("Indice danneggiato"));
         };
@@ -564,7 +576,7 @@ private Q_SLOTS:
     void perUseWindowFreedAfterError()
     {
         // A window opened per use is destroyed even when an error escapes its modal run.
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         struct Boom : QDialog
         {
             using QDialog::QDialog;
@@ -591,7 +603,7 @@ private Q_SLOTS:
     {
         QFETCH(int, kind);
         QFETCH(QString, text);
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         bool after = false;
         shell::guarded([&] {
             switch (kind) {
@@ -621,7 +633,7 @@ private Q_SLOTS:
     void reportThatFailsIsSwallowed()
     {
         // Even a report that cannot be shown does not let the error out.
-        testing_support::TestEnv env;
+        testing_support::TestEnv& env = *m_env;
         env.desktop.onMessage = [](const platform::MessageBox&) -> std::optional<Answer> {
             throw std::runtime_error("no display");
         };

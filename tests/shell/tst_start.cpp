@@ -1,6 +1,7 @@
 // Start-up: the windows that live for the whole run, their order, and the splash.
 
 #include "TestEnv.h"
+#include "engine/DataSet.h"
 #include "services/Maker.h"
 #include "services/TFrmAbout.h"
 #include "shell/Application.h"
@@ -27,6 +28,28 @@ QStringList names(const std::vector<QWidget*>& windows)
     for (QWidget* w : windows)
         out << w->objectName();
     return out;
+}
+
+void creaTraduzioni(const QVariant& lingua)
+{
+    engine::Table t(QStringLiteral("lingua.db"));
+    t.fieldDefs << engine::FieldDef{QStringLiteral("ITALIANO"), engine::FieldKind::String, 120,
+                                    false}
+                << engine::FieldDef{QStringLiteral("Inglese"), engine::FieldKind::String, 120,
+                                    false};
+    t.createTable();
+    t.open();
+    t.insertRecord(
+        {QStringLiteral("Caricamento in corso, attendere.."), QStringLiteral("Loading..")});
+    t.insertRecord({QStringLiteral("Caricamento"), QStringLiteral("Loading")});
+    t.close();
+    engine::Table settings(QStringLiteral("impostazioni.db"));
+    settings.fieldDefs << engine::FieldDef{QStringLiteral("LINGUA"), engine::FieldKind::String, 40,
+                                           false};
+    settings.createTable();
+    settings.open();
+    settings.insertRecord({lingua});
+    settings.close();
 }
 
 } // namespace
@@ -87,6 +110,30 @@ private Q_SLOTS:
         QCOMPARE(frmStart->TimerStart->objectName(), QStringLiteral("TimerStart"));
         QCOMPARE(frmStart->TimerStart->interval(), 10000);
         QVERIFY(!frmStart->TimerStart->isActive());
+    }
+
+    void splashTranslated_data()
+    {
+        QTest::addColumn<QVariant>("lingua");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("Inglese") << QVariant(QStringLiteral("Inglese")) << "Loading..";
+        QTest::newRow("Italiano") << QVariant(QStringLiteral("Italiano"))
+                                  << "Caricamento in corso, attendere..";
+        QTest::newRow("empty language")
+            << QVariant(QString()) << "Caricamento in corso, attendere..";
+    }
+    void splashTranslated()
+    {
+        QFETCH(QVariant, lingua);
+        QFETCH(QString, label);
+        testing_support::TestEnv env;
+        creaTraduzioni(lingua);
+        StartUp startUp;
+        startUp.createWindows();
+        QCOMPARE(child<QLabel>(frmStart, "Label1")->text(), label);
+        // Only Label1 is translated; the caption keeps the program's name.
+        QCOMPARE(frmStart->windowTitle(), QStringLiteral("Caricamento Zentor_Rubrica"));
+        QCOMPARE(env.desktop.texts(), QStringList());
     }
 
     void splashHoldsTheMainWindowBack_data()
