@@ -1,5 +1,7 @@
 // CopiaFile: what is copied, what is refused, and what is left behind on failure.
 
+#include "TestEnv.h"
+#include "engine/DataSet.h"
 #include "shell/Fx.h"
 
 #include <QDateTime>
@@ -264,6 +266,32 @@ private Q_SLOTS:
             QVERIFY(h.fd >= 0);
             QCOMPARE(::flock(h.fd, LOCK_EX | LOCK_NB), 0);
         }
+    }
+
+    void refusedWhileTheEngineHoldsTheTable()
+    {
+        testing_support::TestEnv env;
+        engine::Table table(QStringLiteral("Rubry.Db"));
+        table.fieldDefs << engine::FieldDef{QStringLiteral("Nome"), engine::FieldKind::String, 50,
+                                            false};
+        table.createTable();
+        table.open();
+        table.insertRecord({QStringLiteral("Mario")});
+        const QString source = env.file(QStringLiteral("Rubry.Db"));
+        const QString target = env.file(QStringLiteral("copia.db"));
+        QVERIFY(!CopiaFile(source, target));
+        QVERIFY(!QFile::exists(target));
+        table.close();
+        QVERIFY(CopiaFile(source, target));
+        QCOMPARE(read(target), read(source));
+        // A copy that the engine holds open is not overwritten either.
+        engine::Table copy(QStringLiteral("copia.db"));
+        copy.open();
+        const QByteArray before = read(target);
+        write(source, "altro");
+        QVERIFY(!CopiaFile(source, target));
+        QCOMPARE(read(target), before);
+        copy.close();
     }
 
     void failingWrite_data()

@@ -1,7 +1,9 @@
 // The main window: its look, its menu, and the commands it runs itself.
 
 #include "TestEnv.h"
+#include "engine/DataSet.h"
 #include "engine/Error.h"
+#include "platform/AppFolder.h"
 #include "services/TFrmAbout.h"
 #include "services/TfrmBug.h"
 #include "shell/Application.h"
@@ -417,6 +419,42 @@ private Q_SLOTS:
         child<QAction>(main.get(), "mnuIndicizza")->trigger();
         QCOMPARE(env.desktop.texts().last(),
                  QStringLiteral("Impossibile eseguire il controllo mentre il database è in uso!"));
+    }
+
+    void rebuildWithTheShippedTool()
+    {
+        // The repair tool built with the program, run through the real process seam, in a
+        // folder whose name has a blank: a table held open makes it answer -2.
+        const QString tools = qEnvironmentVariable("ZR_TEST_TOOLS");
+        if (tools.isEmpty() || !QFile::exists(tools + QStringLiteral("/Pdxrbld.exe")))
+            QSKIP("the repair tool is not built");
+        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/zr app XXXXXX"));
+        const QByteArray previous = qgetenv(platform::kAppFolderVariable);
+        qputenv(platform::kAppFolderVariable, dir.path().toLocal8Bit());
+        QVERIFY(QFile::copy(tools + QStringLiteral("/Pdxrbld.exe"), dir.filePath("Pdxrbld.exe")));
+        auto& env = *m_env;
+        env.desktop.onRun = [](const QString& line) {
+            return platform::QtDesktop().runAndWait(line);
+        };
+        {
+            engine::Table table(QStringLiteral("Rubry.Db"));
+            table.fieldDefs << engine::FieldDef{QStringLiteral("Nome"), engine::FieldKind::String,
+                                                50, false};
+            table.createTable();
+            table.open();
+            env.desktop.answers = {Answer::Yes};
+            child<QAction>(main.get(), "mnuIndicizza")->trigger();
+            QCOMPARE(
+                env.desktop.texts().value(1),
+                QStringLiteral("Impossibile eseguire il controllo mentre il database è in uso!"));
+        }
+        env.desktop.clear();
+        env.desktop.answers = {Answer::Yes};
+        child<QAction>(main.get(), "mnuIndicizza")->trigger();
+        QCOMPARE(env.desktop.texts(),
+                 QStringList{
+                     QStringLiteral("Confermi l'operazione di reindicizzazione delle tabelle?")});
+        qputenv(platform::kAppFolderVariable, previous);
     }
 
     void esci()
