@@ -1,0 +1,263 @@
+#include "contacts/ScambioDati.h"
+
+#include "contacts/ScambioFormato.h"
+#include "engine/DataSet.h"
+#include "platform/Desktop.h"
+#include "shell/Fx.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QSet>
+
+namespace {
+
+const QString kNomeTabella = QStringLiteral("rubry.db");
+
+QString nomeVisibile(const QString& file)
+{
+    return QDir::toNativeSeparators(file);
+}
+
+// Where the exported values come from and the imported ones go, by field position.
+struct CampiRubrica
+{
+    int nome = -1;
+    int cognome = -1;
+    int numero = -1;
+    int mail = -1;
+};
+
+CampiRubrica trovaCampi(engine::DataSet& ds)
+{
+    CampiRubrica c;
+    c.nome = ds.fieldByName(QStringLiteral("Nome")).index();
+    c.cognome = ds.fieldByName(QStringLiteral("Cognome")).index();
+    c.numero = ds.fieldByName(QStringLiteral("Numero")).index();
+    c.mail = ds.fieldByName(QStringLiteral("Mail")).index();
+    return c;
+}
+
+QString taglia(const QString& valore, int larghezza)
+{
+    return larghezza > 0 && valore.size() > larghezza ? valore.left(larghezza) : valore;
+}
+
+QByteArray leggiFile(const QString& nomeFile)
+{
+    QFile f(nomeFile);
+    if (!f.open(QIODevice::ReadOnly))
+        throw zr::Error(
+            QStringLiteral("Impossibile aprire il file %1.").arg(nomeVisibile(nomeFile)));
+    QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        throw zr::Error(
+            QStringLiteral("Impossibile leggere il file %1.").arg(nomeVisibile(nomeFile)));
+    return bytes;
+}
+
+void scriviFile(const QString& nomeFile, const QByteArray& bytes)
+{
+    // Written beside the target and put in its place only when complete: a failed
+    // export leaves an existing file as it was.
+    QSaveFile f(nomeFile);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+        throw zr::Error(
+            QStringLiteral("Impossibile scrivere il file %1.").arg(nomeVisibile(nomeFile)));
+}
+
+// The e-mail addresses already stored, for the duplicate test of a merge. The test is an
+// exact comparison of values, like the equality of a query; an empty address never counts.
+QSet<QString> mailPresenti()
+{
+    engine::Query q;
+    q.setDatabaseName(PercorsoProgramma());
+    q.setSql(QStringLiteral("select Mail from rubry"));
+    q.open();
+    QSet<QString> mail;
+    mail.reserve(q.recordCount());
+    engine::Field& campo = q.field(0);
+    for (q.first(); !q.eof(); q.next()) {
+        const QString m = campo.asString();
+        if (!m.isEmpty())
+            mail.insert(m);
+    }
+    q.close();
+    return mail;
+}
+
+} // namespace
+
+void EsportaRubrica(QWidget* owner)
+{
+    platform::FileDialog dialogo;
+    dialogo.filter = QString::fromLatin1(kFiltroScambio);
+    const QString nome = platform::desktop().saveFileName(owner, dialogo);
+    if (nome.isEmpty())
+        return; // cancelled
+    EsportaRubricaSuFile(nome);
+}
+
+void ImportaRubrica(QWidget* owner)
+{
+    platform::FileDialog dialogo;
+    dialogo.filter = QString::fromLatin1(kFiltroScambio);
+    const QString nome = platform::desktop().openFileName(owner, dialogo);
+    if (nome.isEmpty())
+        return; // cancelled
+    ImportaRubricaDaFile(nome);
+}
+
+EsitoEsportazione EsportaRubricaSuFile(const QString& nomeScelto)
+{
+    EsitoEsportazione esito;
+    if (nomeScelto.isEmpty()) {
+        MostraAttenzione(QStringLiteral("Impossibile completare l'esportazione."));
+        return esito;
+    }
+    try {
+        engine::Query q;
+        q.setDatabaseName(PercorsoProgramma());
+        q.setSql(QStringLiteral("select * from rubry"));
+        q.open();
+        const CampiRubrica c = trovaCampi(q);
+        engine::Field& nome = q.field(c.nome);
+        engine::Field& cognome = q.field(c.cognome);
+        engine::Field& mail = q.field(c.mail);
+        engine::Field& numero = q.field(c.numero);
+
+        QByteArray testo;
+        testo.reserve(64 + qsizetype(q.recordCount()) * 64);
+        testo += scambio::kIntestazione;
+        testo += "\r\n";
+        for (q.first(); !q.eof(); q.next()) {
+            const auto valore = [&](engine::Field& f) {
+                if (scambio::AccodaWindows1252(testo, f.asString()))
+                    ++esito.sostituiti;
+            };
+            valore(nome);
+            testo += ' ';
+            valore(cognome);
+            testo += ';';
+            valore(mail);
+            testo += ';';
+            valore(numero);
+            testo += ";\r\n";
+            ++esito.contatti;
+        }
+        q.close();
+
+        esito.file = scambio::NomeFileEsportazione(nomeScelto);
+        scriviFile(esito.file, testo);
+        esito.scritto = true;
+    } catch (const zr::Error& e) {
+        platform::reportError(e.message());
+        return esito;
+    } catch (const std::exception& e) {
+        platform::reportError(QString::fromLocal8Bit(e.what()));
+        return esito;
+    }
+
+    QString messaggio =
+        QStringLiteral("Operazione completata.\rEsportati %1 contatti").arg(esito.contatti);
+    if (esito.sostituiti > 0)
+        messaggio += QStringLiteral("\rValori con caratteri non rappresentabili, scritti come "
+                                    "\"?\": %1")
+                         .arg(esito.sostituiti);
+    MostraMessaggio(messaggio);
+    return esito;
+}
+
+EsitoImportazione ImportaRubricaDaFile(const QString& nomeFile, const OpzioniImportazione& opzioni)
+{
+    EsitoImportazione esito;
+    if (!ChiediConferma(QStringLiteral("L'importazione andrà (se successivamente confermato) a "
+                                       "sovrascrivere i dati adesso esistenti.\rSicuro di voler "
+                                       "effettuare tale operazione?")))
+        return esito;
+    if (nomeFile.isEmpty()) {
+        MostraAttenzione(QStringLiteral("Impossibile completare l'importazione."));
+        return esito;
+    }
+    try {
+        const QStringList righe =
+            scambio::DividiInRighe(scambio::DecodificaFile(leggiFile(nomeFile)));
+        // The first line is the header: a file without a contact line has nothing to import.
+        if (righe.size() < 2) {
+            MostraAttenzione(QStringLiteral("Impossibile completare l'importazione, file vuoto."));
+            return esito;
+        }
+        if (!righe.at(1).contains(u';')) {
+            MostraErrore(QStringLiteral("Incoerenza di dati nel file di importazione"));
+            return esito;
+        }
+
+        engine::Table tabella(kNomeTabella);
+        tabella.setFiltered(true);
+        tabella.open();
+        const CampiRubrica c = trovaCampi(tabella);
+        const int larghezzaNome = tabella.field(c.nome).size();
+        const int larghezzaCognome = tabella.field(c.cognome).size();
+        const int larghezzaNumero = tabella.field(c.numero).size();
+        const int larghezzaMail = tabella.field(c.mail).size();
+        const int campi = tabella.fieldCount();
+
+        esito.sostituzione = ChiediConferma(
+            QStringLiteral("Cancellare i record già presenti? Scegliere\rSi, se si vuole eliminare "
+                           "quelli già presenti;\rNo, se si vuole integrare con quelli già "
+                           "presenti."));
+
+        // One unit of work: either every line is in the table or the table is untouched.
+        tabella.startTransaction();
+        try {
+            QSet<QString> presenti;
+            if (esito.sostituzione)
+                tabella.emptyTable();
+            else
+                presenti = mailPresenti();
+
+            QVariantList valori;
+            for (qsizetype i = 1; i < righe.size(); ++i) {
+                const scambio::RigaContatto r = scambio::DividiRiga(righe.at(i));
+                const QString mail = taglia(r.mail, larghezzaMail);
+                if (!esito.sostituzione && !mail.isEmpty() && presenti.contains(mail)) {
+                    ++esito.doppioni;
+                    continue;
+                }
+                if (opzioni.primaDiRegistrare)
+                    opzioni.primaDiRegistrare(int(i + 1));
+                valori.fill(QVariant(), campi);
+                valori[c.nome] = taglia(r.nome, larghezzaNome);
+                valori[c.cognome] = taglia(r.cognome, larghezzaCognome);
+                valori[c.mail] = mail;
+                valori[c.numero] = taglia(r.numero, larghezzaNumero);
+                tabella.insertRecord(valori);
+                if (!esito.sostituzione && !mail.isEmpty())
+                    presenti.insert(mail);
+                ++esito.importati;
+            }
+            tabella.commit();
+        } catch (...) {
+            try {
+                tabella.rollback();
+            } catch (...) {
+                // The original failure is the one to report.
+            }
+            throw;
+        }
+        tabella.close();
+        esito.eseguita = true;
+    } catch (const zr::Error& e) {
+        platform::reportError(e.message());
+        return EsitoImportazione{};
+    } catch (const std::exception& e) {
+        platform::reportError(QString::fromLocal8Bit(e.what()));
+        return EsitoImportazione{};
+    }
+
+    MostraMessaggio(
+        QStringLiteral("Operazione completata.\rImportati %1 contatti\rTrovati %2 doppioni")
+            .arg(esito.importati)
+            .arg(esito.doppioni));
+    return esito;
+}
