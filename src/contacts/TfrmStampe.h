@@ -32,11 +32,12 @@ public:
     // new report when there is none (a failed preview releases it).
     void ImpostaReport();
 
-    Ui::TfrmStampe* ui;
-
 public Q_SLOTS:
     void BTSstampaClick();
     void BTSesciClick();
+
+private:
+    Ui::TfrmStampe* ui;
 };
 
 // The main menu's "Stampa archivio": creates the selection window and the report (both

@@ -18,24 +18,60 @@ private Q_SLOTS:
         QTest::addColumn<QString>("mail");
         QTest::addColumn<QString>("numero");
         QTest::newRow("three fields") << "Anna Maria Rossi;anna@x.it;0612;"
-                                      << "Anna" << "Maria Rossi" << "anna@x.it" << "0612";
-        QTest::newRow("no blank") << "Rossi;r@x.it;1;" << "" << "Rossi" << "r@x.it" << "1";
-        QTest::newRow("leading blank") << " Rossi;r@x.it;1;" << "" << "Rossi" << "r@x.it"
+                                      << "Anna"
+                                      << "Maria Rossi"
+                                      << "anna@x.it"
+                                      << "0612";
+        QTest::newRow("no blank") << "Rossi;r@x.it;1;"
+                                  << ""
+                                  << "Rossi"
+                                  << "r@x.it"
+                                  << "1";
+        QTest::newRow("leading blank") << " Rossi;r@x.it;1;"
+                                       << ""
+                                       << "Rossi"
+                                       << "r@x.it"
                                        << "1";
-        QTest::newRow("only two semicolons") << "Anna Rossi;a@x.it;0612" << "Anna" << "Rossi"
-                                             << "a@x.it" << "";
-        QTest::newRow("one semicolon") << "Anna Rossi;a@x.it" << "Anna" << "Rossi" << ""
+        QTest::newRow("only two semicolons") << "Anna Rossi;a@x.it;0612"
+                                             << "Anna"
+                                             << "Rossi"
+                                             << "a@x.it"
+                                             << "";
+        QTest::newRow("one semicolon") << "Anna Rossi;a@x.it"
+                                       << "Anna"
+                                       << "Rossi"
+                                       << ""
                                        << "";
-        QTest::newRow("no semicolon") << "Anna Rossi" << "" << "" << "" << "";
-        QTest::newRow("empty line") << "" << "" << "" << "" << "";
-        QTest::newRow("after third ignored") << "A B;m;1;extra;more;" << "A" << "B" << "m"
+        QTest::newRow("no semicolon") << "Anna Rossi"
+                                      << ""
+                                      << ""
+                                      << ""
+                                      << "";
+        QTest::newRow("empty line") << ""
+                                    << ""
+                                    << ""
+                                    << ""
+                                    << "";
+        QTest::newRow("after third ignored") << "A B;m;1;extra;more;"
+                                             << "A"
+                                             << "B"
+                                             << "m"
                                              << "1";
-        QTest::newRow("empty fields") << ";;;" << "" << "" << "" << "";
-        QTest::newRow("quotes and blanks kept")
-            << "D'Amico  \"x\";'o'@x.it ; 06 12 ;" << "D'Amico" << " \"x\"" << "'o'@x.it "
-            << " 06 12 ";
-        QTest::newRow("blank after first field not used") << "Rossi;a b@x;1;" << "" << "Rossi"
-                                                          << "a b@x" << "1";
+        QTest::newRow("empty fields") << ";;;"
+                                      << ""
+                                      << ""
+                                      << ""
+                                      << "";
+        QTest::newRow("quotes and blanks kept") << "D'Amico  \"x\";'o'@x.it ; 06 12 ;"
+                                                << "D'Amico"
+                                                << " \"x\""
+                                                << "'o'@x.it "
+                                                << " 06 12 ";
+        QTest::newRow("blank after first field not used") << "Rossi;a b@x;1;"
+                                                          << ""
+                                                          << "Rossi"
+                                                          << "a b@x"
+                                                          << "1";
     }
     void dividiRiga()
     {
@@ -101,8 +137,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("testo");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("L stroke") << QStringLiteral("Łódź") << QByteArray("?\xf3" "d?");
-        QTest::newRow("beyond basic plane") << QString::fromUtf8("a\xF0\x9F\x98\x80" "b")
+        QTest::newRow("L stroke") << QStringLiteral("Łódź")
+                                  << QByteArray("?\xf3"
+                                                "d?");
+        QTest::newRow("beyond basic plane") << QString::fromUtf8("a\xF0\x9F\x98\x80"
+                                                                 "b")
                                             << QByteArray("a?b");
         QTest::newRow("cyrillic") << QStringLiteral("Иван") << QByteArray("????");
     }
@@ -123,9 +162,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("testo");
         QTest::newRow("ascii") << QByteArray("a;b;c;") << "a;b;c;";
         QTest::newRow("windows-1252") << QByteArray("Niccol\xf2;\x80") << "Niccolò;€";
-        QTest::newRow("utf-8 with bom") << QByteArray("\xEF\xBB\xBFNiccol\xC3\xB2")
-                                        << "Niccolò";
-        QTest::newRow("bom, ascii") << QByteArray("\xEF\xBB\xBF" "abc") << "abc";
+        QTest::newRow("utf-8 with bom") << QByteArray("\xEF\xBB\xBFNiccol\xC3\xB2") << "Niccolò";
+        QTest::newRow("bom, ascii") << QByteArray("\xEF\xBB\xBF"
+                                                  "abc")
+                                    << "abc";
         QTest::newRow("utf-8 without bom") << QByteArray("\xC5\x81ukasz") << "Łukasz";
         // Bytes that are not valid UTF-8 are Windows-1252, even when some pairs would be.
         QTest::newRow("invalid utf-8") << QByteArray("\xC3\xB2 \xf2") << "Ã² ò";
@@ -141,13 +181,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("scelto");
         QTest::addColumn<QString>("scritto");
-        QTest::newRow("no extension") << "/t/rubrica" << "/t/rubrica.csv";
-        QTest::newRow("csv") << "/t/rubrica.csv" << "/t/rubrica.csv";
-        QTest::newRow("upper case") << "/t/RUBRICA.CSV" << "/t/RUBRICA.CSV";
-        QTest::newRow("mixed case") << "/t/r.Csv" << "/t/r.Csv";
-        QTest::newRow("other extension") << "/t/r.txt" << "/t/r.txt.csv";
-        QTest::newRow("csv inside") << "/t/r.csv.bak" << "/t/r.csv.bak.csv";
-        QTest::newRow("ends csv without dot") << "/t/miocsv" << "/t/miocsv.csv";
+        QTest::newRow("no extension") << "/t/rubrica"
+                                      << "/t/rubrica.csv";
+        QTest::newRow("csv") << "/t/rubrica.csv"
+                             << "/t/rubrica.csv";
+        QTest::newRow("upper case") << "/t/RUBRICA.CSV"
+                                    << "/t/RUBRICA.CSV";
+        QTest::newRow("mixed case") << "/t/r.Csv"
+                                    << "/t/r.Csv";
+        QTest::newRow("other extension") << "/t/r.txt"
+                                         << "/t/r.txt.csv";
+        QTest::newRow("csv inside") << "/t/r.csv.bak"
+                                    << "/t/r.csv.bak.csv";
+        QTest::newRow("ends csv without dot") << "/t/miocsv"
+                                              << "/t/miocsv.csv";
     }
     void nomeFile()
     {
