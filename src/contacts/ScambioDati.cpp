@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QSet>
 
 namespace {
 
@@ -64,26 +63,6 @@ void scriviFile(const QString& nomeFile, const QByteArray& bytes)
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
         throw zr::Error(
             QStringLiteral("Impossibile scrivere il file %1.").arg(nomeVisibile(nomeFile)));
-}
-
-// The e-mail addresses already stored, for the duplicate test of a merge. The test is an
-// exact comparison of values, like the equality of a query; an empty address never counts.
-QSet<QString> mailPresenti()
-{
-    engine::Query q;
-    q.setDatabaseName(PercorsoProgramma());
-    q.setSql(QStringLiteral("select Mail from rubry"));
-    q.open();
-    QSet<QString> mail;
-    mail.reserve(q.recordCount());
-    engine::Field& campo = q.field(0);
-    for (q.first(); !q.eof(); q.next()) {
-        const QString m = campo.asString();
-        if (!m.isEmpty())
-            mail.insert(m);
-    }
-    q.close();
-    return mail;
 }
 
 } // namespace
@@ -207,20 +186,25 @@ EsitoImportazione ImportaRubricaDaFile(const QString& nomeFile, const OpzioniImp
                            "quelli già presenti;\rNo, se si vuole integrare con quelli già "
                            "presenti."));
 
+        // The duplicate test looks the address up as a bound value through a private
+        // index on Mail, and sees the records stored earlier in the same import.
+        const QString campoMail = tabella.field(c.mail).name();
+        if (!esito.sostituzione)
+            tabella.ensureHelperIndex(campoMail);
+
         // One unit of work: either every line is in the table or the table is untouched.
         tabella.startTransaction();
         try {
-            QSet<QString> presenti;
             if (esito.sostituzione)
                 tabella.emptyTable();
-            else
-                presenti = mailPresenti();
 
             QVariantList valori;
             for (qsizetype i = 1; i < righe.size(); ++i) {
                 const scambio::RigaContatto r = scambio::DividiRiga(righe.at(i));
                 const QString mail = taglia(r.mail, larghezzaMail);
-                if (!esito.sostituzione && !mail.isEmpty() && presenti.contains(mail)) {
+                // An empty address identifies nobody: it is never a duplicate.
+                if (!esito.sostituzione && !mail.isEmpty() &&
+                    tabella.containsValue(campoMail, mail)) {
                     ++esito.doppioni;
                     continue;
                 }
@@ -232,8 +216,6 @@ EsitoImportazione ImportaRubricaDaFile(const QString& nomeFile, const OpzioniImp
                 valori[c.mail] = mail;
                 valori[c.numero] = taglia(r.numero, larghezzaNumero);
                 tabella.insertRecord(valori);
-                if (!esito.sostituzione && !mail.isEmpty())
-                    presenti.insert(mail);
                 ++esito.importati;
             }
             tabella.commit();

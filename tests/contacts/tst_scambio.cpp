@@ -67,8 +67,8 @@ void creaRubrica(const QList<Contatto>& contatti)
 
 QList<Contatto> leggiRubrica()
 {
-    engine::Query q;
-    q.setSql(QStringLiteral("select * from rubry order by numid"));
+    // The table in the order the engine keeps it, which is the order of storing.
+    engine::Table q(QStringLiteral("rubry.db"));
     q.open();
     QList<Contatto> out;
     for (q.first(); !q.eof(); q.next())
