@@ -10,6 +10,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 
 TfrmQuickStampa* frmQuickStampa = nullptr;
@@ -260,6 +261,10 @@ void TfrmQuickStampa::Preview(QWidget* parent)
     ImpostaPagina(&printer);
     QPrintPreviewDialog anteprima(&printer, parent);
     anteprima.setWindowTitle(titolo());
+    if (auto* pagine = anteprima.findChild<QPrintPreviewWidget*>()) {
+        pagine->setZoomMode(QPrintPreviewWidget::CustomZoom);
+        pagine->setZoomFactor(1.0); // 100 %
+    }
     QString errore;
     connect(&anteprima, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* p) {
         try {

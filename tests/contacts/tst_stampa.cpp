@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -376,17 +377,20 @@ private Q_SLOTS:
     void anteprima()
     {
         testing_support::TestEnv env;
-        creaRubrica(numerati(3));
+        creaRubrica(numerati(50));
         TfrmStampe selezione;
         frmQuickStampa = new TfrmQuickStampa(&selezione);
         selezione.show();
         QStringList titoli;
+        QList<int> pagine;
         QTimer sonda;
         QElapsedTimer tempo;
         tempo.start();
         connect(&sonda, &QTimer::timeout, [&] {
             if (auto* d = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
                 titoli.append(d->windowTitle());
+                auto* w = d->findChild<QPrintPreviewWidget*>();
+                pagine.append(w ? w->pageCount() : -1);
                 d->reject();
             } else if (tempo.elapsed() > 20000 && QApplication::activeModalWidget()) {
                 QApplication::activeModalWidget()->close();
@@ -398,6 +402,7 @@ private Q_SLOTS:
         controllo<QPushButton>(&selezione, "BTSstampa")->click();
         sonda.stop();
         QCOMPARE(titoli, (QStringList{"Anteprima di stampa", "Anteprima di stampa"}));
+        QCOMPARE(pagine, (QList<int>{2, 2}));
         QVERIFY(env.desktop.boxes.isEmpty());
         QVERIFY(frmQuickStampa);
         QVERIFY(!frmQuickStampa->QueryStampa->active());
