@@ -97,7 +97,7 @@ EsitoEsportazione EsportaRubricaSuFile(const QString& nomeScelto)
     try {
         engine::Query q;
         q.setDatabaseName(PercorsoProgramma());
-        q.setSql(QStringLiteral("select * from rubry"));
+        q.setSql(QStringLiteral("select Nome, Cognome, Mail, Numero from rubry"));
         q.open();
         const CampiRubrica c = trovaCampi(q);
         engine::Field& nome = q.field(c.nome);
