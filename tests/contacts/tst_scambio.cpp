@@ -177,6 +177,18 @@ private Q_SLOTS:
         QVERIFY(env.desktop.boxes.at(0).text.contains("dentro.csv"));
     }
 
+    // A failure of the table reaches the error report; no file is left behind.
+    void esportaSenzaTabella()
+    {
+        testing_support::TestEnv env;
+        QVERIFY(!EsportaRubricaSuFile(env.file("r.csv")).scritto);
+        QCOMPARE(env.desktop.boxes.size(), 1);
+        QCOMPARE(env.desktop.boxes.at(0).icon, Icon::Critical);
+        QCOMPARE(env.desktop.boxes.at(0).caption, platform::applicationTitle());
+        QVERIFY(!env.desktop.boxes.at(0).text.isEmpty());
+        QVERIFY(!QFile::exists(env.file("r.csv")));
+    }
+
     // Exporting and importing in merge mode stores nothing new: every line with an e-mail
     // is a duplicate; a contact without an e-mail has nothing to be recognised by.
     void esportaReimportaIntegrando()
