@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QSet>
 
 namespace {
 
@@ -63,6 +64,25 @@ void scriviFile(const QString& nomeFile, const QByteArray& bytes)
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
         throw zr::Error(
             QStringLiteral("Impossibile scrivere il file %1.").arg(nomeVisibile(nomeFile)));
+}
+
+// The e-mail addresses of the stored contacts, read in one pass (empty ones left out).
+QSet<QString> mailPresenti(const QString& campoMail)
+{
+    engine::Query q;
+    q.setDatabaseName(PercorsoProgramma());
+    q.setSql(QStringLiteral("select %1 from rubry").arg(campoMail));
+    q.open();
+    QSet<QString> mail;
+    mail.reserve(q.recordCount());
+    engine::Field& campo = q.field(0);
+    for (q.first(); !q.eof(); q.next()) {
+        QString m = campo.asString();
+        if (!m.isEmpty())
+            mail.insert(std::move(m));
+    }
+    q.close();
+    return mail;
 }
 
 } // namespace
@@ -186,11 +206,23 @@ EsitoImportazione ImportaRubricaDaFile(const QString& nomeFile, const OpzioniImp
                            "quelli già presenti;\rNo, se si vuole integrare con quelli già "
                            "presenti."));
 
-        // The duplicate test looks the address up as a bound value through a private
-        // index on Mail, and sees the records stored earlier in the same import.
+        // The duplicate test compares the address as a value, never as query text, and
+        // sees the records stored earlier in the same import. A file at least as long as
+        // the table reads the stored addresses once; a shorter one looks each address up
+        // through a private index on Mail.
         const QString campoMail = tabella.field(c.mail).name();
-        if (!esito.sostituzione)
-            tabella.ensureHelperIndex(campoMail);
+        QSet<QString> mailNote;
+        bool inMemoria = false;
+        if (!esito.sostituzione) {
+            inMemoria = righe.size() - 1 >= tabella.recordCount();
+            if (inMemoria)
+                mailNote = mailPresenti(campoMail);
+            else
+                tabella.ensureHelperIndex(campoMail);
+        }
+        const auto giaPresente = [&](const QString& mail) {
+            return inMemoria ? mailNote.contains(mail) : tabella.containsValue(campoMail, mail);
+        };
 
         // One unit of work: either every line is in the table or the table is untouched.
         tabella.startTransaction();
@@ -203,8 +235,7 @@ EsitoImportazione ImportaRubricaDaFile(const QString& nomeFile, const OpzioniImp
                 const scambio::RigaContatto r = scambio::DividiRiga(righe.at(i));
                 const QString mail = taglia(r.mail, larghezzaMail);
                 // An empty address identifies nobody: it is never a duplicate.
-                if (!esito.sostituzione && !mail.isEmpty() &&
-                    tabella.containsValue(campoMail, mail)) {
+                if (!esito.sostituzione && !mail.isEmpty() && giaPresente(mail)) {
                     ++esito.doppioni;
                     continue;
                 }
@@ -216,6 +247,8 @@ EsitoImportazione ImportaRubricaDaFile(const QString& nomeFile, const OpzioniImp
                 valori[c.mail] = mail;
                 valori[c.numero] = taglia(r.numero, larghezzaNumero);
                 tabella.insertRecord(valori);
+                if (inMemoria && !mail.isEmpty())
+                    mailNote.insert(mail);
                 ++esito.importati;
             }
             tabella.commit();

@@ -386,11 +386,24 @@ private Q_SLOTS:
         QCOMPARE(leggiRubrica(), esempio());
     }
 
+    // The duplicate test reads the stored addresses once when the file is at least as long
+    // as the table, and looks each one up otherwise: both ways must agree. "altri" pads
+    // the table with unrelated contacts to take the second way.
+    void apiceNellaMail_data()
+    {
+        QTest::addColumn<int>("altri");
+        QTest::newRow("file longer than table") << 0;
+        QTest::newRow("table longer than file") << 20;
+    }
     // The e-mail is compared as a value: quotes neither break nor widen the test.
     void apiceNellaMail()
     {
+        QFETCH(int, altri);
         testing_support::TestEnv env;
-        creaRubrica(esempio());
+        QList<Contatto> prima = {{"Piero", "D'Amico", "06-1", "o'brien@x.it"}};
+        for (int i = 0; i < altri; ++i)
+            prima.append({"F", "G", QString::number(i), QStringLiteral("f%1@x.it").arg(i)});
+        creaRubrica(prima);
         env.writeFile("q.csv", kHeader + "P D;o'brien@x.it;1;\r\n"
                                          "X Y;x' or '1'='1;2;\r\n"
                                          "Z W;' or MAIL like '%;3;\r\n");
@@ -400,35 +413,46 @@ private Q_SLOTS:
         QCOMPARE(esito.doppioni, 1);
         QCOMPARE(esito.importati, 2);
         const QList<Contatto> dopo = leggiRubrica();
-        QCOMPARE(dopo.size(), esempio().size() + 2);
-        QCOMPARE(dopo.at(esempio().size()).mail, QStringLiteral("x' or '1'='1"));
-        QCOMPARE(dopo.at(esempio().size() + 1).mail, QStringLiteral("' or MAIL like '%"));
+        QCOMPARE(dopo.size(), prima.size() + 2);
+        QCOMPARE(dopo.at(prima.size()).mail, QStringLiteral("x' or '1'='1"));
+        QCOMPARE(dopo.at(prima.size() + 1).mail, QStringLiteral("' or MAIL like '%"));
     }
 
     // In merge mode a later line with an address met earlier in the file is a duplicate
-    // too; in replace mode every line is stored.
+    // too (also when cut to the field's 40 characters); the comparison is exact, case
+    // included, and an empty address is never a duplicate. In replace mode every line is
+    // stored.
     void doppioniNelFile_data()
     {
         QTest::addColumn<bool>("sostituisci");
+        QTest::addColumn<int>("altri");
         QTest::addColumn<int>("importati");
         QTest::addColumn<int>("doppioni");
-        QTest::newRow("merge") << false << 2 << 2;
-        QTest::newRow("replace") << true << 4 << 0;
+        QTest::newRow("merge, file longer than table") << false << 0 << 4 << 3;
+        QTest::newRow("merge, table longer than file") << false << 20 << 4 << 3;
+        QTest::newRow("replace") << true << 0 << 7 << 0;
     }
     void doppioniNelFile()
     {
         QFETCH(bool, sostituisci);
+        QFETCH(int, altri);
         QFETCH(int, importati);
         QFETCH(int, doppioni);
         testing_support::TestEnv env;
-        creaRubrica({{"N", "R", "1", "anna@x.it"}});
-        env.writeFile("d.csv", kHeader + "A B;a@x;1;\r\nC D;a@x;2;\r\nE F;anna@x.it;3;\r\n"
-                                         "G H;A@X;4;\r\n");
+        QList<Contatto> prima = {{"N", "R", "1", "anna@x.it"}, {"", "Senza", "2", ""}};
+        for (int i = 0; i < altri; ++i)
+            prima.append({"F", "G", QString::number(i), QStringLiteral("f%1@x.it").arg(i)});
+        creaRubrica(prima);
+        const QByteArray lunga(45, 'l');
+        env.writeFile("d.csv", kHeader +
+                                   "A B;a@x;1;\r\nC D;a@x;2;\r\nE F;anna@x.it;3;\r\n"
+                                   "G H;A@X;4;\r\nI J;;5;\r\n" +
+                                   "K L;" + lunga + ";6;\r\nM N;" + lunga.left(40) + ";7;\r\n");
         env.desktop.answers = {Answer::Yes, sostituisci ? Answer::Yes : Answer::No};
         const EsitoImportazione esito = ImportaRubricaDaFile(env.file("d.csv"));
         QCOMPARE(esito.importati, importati);
         QCOMPARE(esito.doppioni, doppioni);
-        QCOMPARE(leggiRubrica().size(), sostituisci ? 4 : 3);
+        QCOMPARE(leggiRubrica().size(), sostituisci ? importati : prima.size() + importati);
     }
 
     void dialoghi()
