@@ -287,17 +287,30 @@ private Q_SLOTS:
         QCOMPARE(leggiRubrica(), (QList<Contatto>{{"José", "Müller", "1", "j@x"}}));
     }
 
+    // Refused before the table is touched: also when later lines would be valid, and even
+    // when there is no table to open.
+    void secondaRigaSenzaSeparatore_data()
+    {
+        QTest::addColumn<bool>("conTabella");
+        QTest::newRow("table") << true;
+        QTest::newRow("no table") << false;
+    }
     void secondaRigaSenzaSeparatore()
     {
+        QFETCH(bool, conTabella);
         testing_support::TestEnv env;
-        creaRubrica(esempio());
+        if (conTabella)
+            creaRubrica(esempio());
         env.writeFile("bad.csv", kHeader + "Solo testo\r\nA B;a@x;1;\r\nC D;c@x;2;\r\n");
         env.desktop.answers = {Answer::Yes, Answer::Yes};
         QVERIFY(!ImportaRubricaDaFile(env.file("bad.csv")).eseguita);
         QCOMPARE(env.desktop.texts(),
                  (QStringList{kConferma, "Incoerenza di dati nel file di importazione"}));
         QCOMPARE(env.desktop.boxes.last().caption, QStringLiteral("Errore"));
-        QCOMPARE(leggiRubrica(), esempio());
+        if (conTabella)
+            QCOMPARE(leggiRubrica(), esempio());
+        else
+            QVERIFY(!engine::Table(QStringLiteral("Rubry.Db")).exists());
     }
 
     void fileSenzaContatti_data()
