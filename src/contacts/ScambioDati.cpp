@@ -87,7 +87,7 @@ QSet<QString> mailPresenti(const QString& campoMail)
 
 } // namespace
 
-void EsportaRubrica(QWidget* owner)
+void EsportaRubricaConDialogo(QWidget* owner)
 {
     platform::FileDialog dialogo;
     dialogo.filter = QString::fromLatin1(kFiltroScambio);
@@ -97,7 +97,7 @@ void EsportaRubrica(QWidget* owner)
     EsportaRubricaSuFile(nome);
 }
 
-void ImportaRubrica(QWidget* owner)
+void ImportaRubricaConDialogo(QWidget* owner)
 {
     platform::FileDialog dialogo;
     dialogo.filter = QString::fromLatin1(kFiltroScambio);
@@ -105,6 +105,16 @@ void ImportaRubrica(QWidget* owner)
     if (nome.isEmpty())
         return; // cancelled
     ImportaRubricaDaFile(nome);
+}
+
+void EsportaRubrica(const QString& nomeScelto)
+{
+    EsportaRubricaSuFile(nomeScelto);
+}
+
+void ImportaRubrica(const QString& nomeFile)
+{
+    ImportaRubricaDaFile(nomeFile);
 }
 
 EsitoEsportazione EsportaRubricaSuFile(const QString& nomeScelto)

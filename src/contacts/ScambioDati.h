@@ -3,10 +3,10 @@
 // ("Esporta rubrica per outlook") and the import ("Importa rubrica di outlook") of the
 // main window's menu "Scambio Dati".
 //
-// The main window's handlers call EsportaRubrica / ImportaRubrica, which run the file
-// dialog and then do the work of the dialog's confirmation on the chosen name. The work
-// itself is in EsportaRubricaSuFile / ImportaRubricaDaFile, which take the name the user
-// confirmed and report everything through the shared message boxes.
+// The main window runs its two file dialogs and hands the confirmed name to EsportaRubrica /
+// ImportaRubrica (its SaveDialog1CanClose / OpenDialog1CanClose). The ...SuFile / ...DaFile
+// forms do the same work and also return the outcome. Everything is reported through the
+// shared message boxes and the default error report.
 
 #include <QString>
 #include <functional>
@@ -39,10 +39,15 @@ struct OpzioniImportazione
     std::function<void(int riga)> primaDiRegistrare;
 };
 
-// Menu commands: run the save / open dialog (owned by owner) and work on the confirmed
-// name. Cancelling the dialog does nothing.
-void EsportaRubrica(QWidget* owner);
-void ImportaRubrica(QWidget* owner);
+// The dialogs' confirmation handlers: the work on the name the user confirmed.
+void EsportaRubrica(const QString& nomeScelto);
+void ImportaRubrica(const QString& nomeFile);
+
+// The whole menu commands, for a caller without its own dialogs: run the save / open
+// dialog (owned by owner, filter kFiltroScambio) and work on the confirmed name.
+// Cancelling the dialog does nothing.
+void EsportaRubricaConDialogo(QWidget* owner);
+void ImportaRubricaConDialogo(QWidget* owner);
 
 // The export on the name confirmed in the save dialog (".csv" is added when missing).
 EsitoEsportazione EsportaRubricaSuFile(const QString& nomeScelto);

@@ -468,13 +468,29 @@ private Q_SLOTS:
         QCOMPARE(leggiRubrica().size(), sostituisci ? importati : prima.size() + importati);
     }
 
+    // The confirmation handlers fit the main window's slots for them.
+    void gestoriConferma()
+    {
+        testing_support::TestEnv env;
+        creaRubrica({{"A", "B", "1", "a@b"}});
+        std::function<void(const QString&)> salva = EsportaRubrica;
+        std::function<void(const QString&)> apri = ImportaRubrica;
+        salva(env.file("g"));
+        QCOMPARE(env.readFile("g.csv"), kHeader + "A B;a@b;1;\r\n");
+        env.desktop.answers = {Answer::Yes, Answer::Yes};
+        apri(env.file("g.csv"));
+        QCOMPARE(env.desktop.texts().last(),
+                 "Operazione completata.\rImportati 1 contatti\rTrovati 0 doppioni");
+        QCOMPARE(leggiRubrica(), (QList<Contatto>{{"A", "B", "1", "a@b"}}));
+    }
+
     void dialoghi()
     {
         testing_support::TestEnv env;
         creaRubrica({{"A", "B", "1", "a@b"}});
         // Cancelled dialogs do nothing.
-        EsportaRubrica(nullptr);
-        ImportaRubrica(nullptr);
+        EsportaRubricaConDialogo(nullptr);
+        ImportaRubricaConDialogo(nullptr);
         QVERIFY(env.desktop.boxes.isEmpty());
         QCOMPARE(env.desktop.fileRequests.size(), 2);
         QVERIFY(env.desktop.fileRequests.at(0).save);
@@ -485,9 +501,9 @@ private Q_SLOTS:
         env.desktop.clear();
         env.desktop.fileAnswers = {env.file("out"), env.file("out.csv")};
         env.desktop.answers = {Answer::Yes, Answer::No};
-        EsportaRubrica(nullptr);
+        EsportaRubricaConDialogo(nullptr);
         QCOMPARE(env.readFile("out.csv"), kHeader + "A B;a@b;1;\r\n");
-        ImportaRubrica(nullptr);
+        ImportaRubricaConDialogo(nullptr);
         QCOMPARE(env.desktop.texts().last(),
                  "Operazione completata.\rImportati 0 contatti\rTrovati 1 doppioni");
     }
