@@ -1,5 +1,9 @@
 #include "shell/Application.h"
 
+#include "contacts/ScambioDati.h"
+#include "contacts/TFrmInserisci.h"
+#include "contacts/TFrmVisSel.h"
+#include "contacts/TfrmStampe.h"
 #include "engine/Error.h"
 #include "platform/Desktop.h"
 #include "services/TFrmAbout.h"
@@ -128,12 +132,19 @@ void StartUp::wireCommands()
 {
     if (!FrmMain)
         return;
-    // One line per menu command whose window lives in another module, for instance
-    //     FrmMain->comandi[QStringLiteral("Visualizzaselezione1")] = ApriModale<TFrmVisSel>;
-    // and for the living search window
+    // One line per menu command whose window lives in another module.
+    FrmMain->comandi[QStringLiteral("Visualizzaselezione1")] = ApriModale<TFrmVisSel>;
+    FrmMain->comandi[QStringLiteral("Visualizzazionearchivio1")] = StampaArchivio;
+    FrmMain->comandi[QStringLiteral("Aggiunginuovaidentit1")] = ApriModale<TFrmInserisci>;
+    FrmMain->SaveDialog1CanClose = EsportaRubrica;
+    FrmMain->OpenDialog1CanClose = ImportaRubrica;
+    // Still to come, in the same way:
     //     FrmMain->comandi[QStringLiteral("Cancellaidentit1")] = [](QWidget*) { FrmCanc->exec(); };
-    // and the exchange dialogs' confirmation handlers
-    //     FrmMain->SaveDialog1CanClose = EsportaRubrica;
+    //     ...["Controllaversione1"] = ApriModale<TFrmControllaVersione>;
+    //     ...["Salvataggiodati1"] = ApriModale<TFrmSalvataggioDati>;
+    //     ...["Recuperodati1"] = ApriModale<TFrmRecuperoDati>;
+    //     ...["InviodatiaZentorProduzione1"] = ApriModale<TFrmInvioDatiCasaMadre>;
+    //     ...["Esportazioneasciiexcel1"] = ApriModale<TfrmEsportazioneTabelle>;
 }
 
 int StartUp::run()

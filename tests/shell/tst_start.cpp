@@ -193,6 +193,47 @@ private Q_SLOTS:
         QCOMPARE(env.desktop.urls, QList<QUrl>{QUrl(SitoProduttore())});
     }
 
+    void commandsWired_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("new contact") << "Aggiunginuovaidentit1"
+                                     << "FrmInserisci";
+        QTest::newRow("browse") << "Visualizzaselezione1"
+                                << "FrmVisSel";
+        QTest::newRow("print") << "Visualizzazionearchivio1"
+                               << "frmStampe";
+    }
+    void commandsWired()
+    {
+        // Each command opens its own window, modally, owned by the main window, and the window
+        // is gone once closed.
+        QFETCH(QString, item);
+        QFETCH(QString, window);
+        testing_support::TestEnv env;
+        StartUp startUp;
+        startUp.createWindows();
+        QStringList opened;
+        QPointer<QWidget> last;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != last) {
+                last = modal;
+                opened << modal->objectName()
+                       << (modal->parentWidget() ? modal->parentWidget()->objectName() : QString());
+                modal->close();
+            }
+        });
+        poll.start();
+        FrmMain->findChild<QAction*>(item)->trigger();
+        poll.stop();
+        QCOMPARE(opened, QStringList({window, "FrmMain"}));
+        QTRY_VERIFY(last.isNull());
+        QVERIFY(FrmMain->SaveDialog1CanClose);
+        QVERIFY(FrmMain->OpenDialog1CanClose);
+    }
+
     void runEndsWhenTheMainWindowCloses()
     {
         testing_support::TestEnv env;
