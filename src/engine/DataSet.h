@@ -17,6 +17,10 @@
 
 namespace engine {
 
+namespace detail {
+class RowSource;
+}
+
 class DataSet;
 
 // One field of a dataset's current record. Owned by the dataset; valid while it is open.
@@ -35,8 +39,8 @@ public:
 
     bool isNull() const;
     QVariant value() const;
-    QString asString() const;   // null reads as ""
-    qint64 asInteger() const;   // null reads as 0
+    QString asString() const; // null reads as ""
+    qint64 asInteger() const; // null reads as 0
     double asFloat() const;
     QDateTime asDateTime() const;
     bool asBoolean() const;
@@ -72,15 +76,18 @@ public:
     State state() const { return m_state; }
 
     // Navigation over the current set.
-    void first();
+    // Navigation over the current set. A pending edit is posted first when it changed
+    // something, cancelled otherwise.
+    void first(); // also sets bof()
     void next();
     void prior();
-    void last();
-    bool eof() const;  // true after next() past the last record, or on an empty set
-    bool bof() const;
+    void last();      // also sets eof()
+    bool eof() const; // true after next() past the last record, after last(), or on an empty set
+    bool
+    bof() const; // true after prior() before the first record, after first(), or on an empty set
     bool isEmpty();
-    int recordCount();     // records of the (filtered) set
-    int recNo();           // 1-based; 0 on an empty set or while inserting
+    int recordCount(); // records of the (filtered) set
+    int recNo();       // 1-based; 0 on an empty set or while inserting
     void setRecNo(int recNo);
 
     // Fields of the current record.
@@ -91,11 +98,11 @@ public:
     QStringList fieldNames() const;
 
     // Editing (Table only; a Query raises).
-    virtual void append();                              // begin inserting a blank record
+    virtual void append(); // begin inserting a blank record
     void insert() { append(); }
     virtual void insertRecord(const QVariantList& values); // whole record, field order, posted
-    virtual void edit();   // on an empty set this begins an insertion
-    virtual void post();   // strings cut to their size; auto-increment numbered
+    virtual void edit(); // on an empty set this begins an insertion
+    virtual void post(); // strings cut to their size; auto-increment numbered
     virtual void cancel();
     virtual void deleteRecord();
     void setFieldValue(const QString& name, const QVariant& value)
@@ -106,12 +113,18 @@ public:
     // Random access for grids: the value at (row, column), rows from 0, without moving the
     // cursor. Rows are fetched in pages, so a grid over a very large set stays fast.
     QVariant valueAt(int row, int column);
+    // A value as a grid or bound control shows it (dates dd/MM/yyyy, booleans True/False).
+    static QString displayText(const QVariant& value);
+    // The field definitions of the open dataset.
+    FieldDefs fieldDefsOfSet() const;
+    // True while an edit or insert holds changes not yet posted.
+    bool modified() const;
 
 Q_SIGNALS:
     void opened();
     void closed();
-    void reset();            // set changed as a whole (filter, refresh, delete, post)
-    void currentChanged();   // cursor moved or current record's values changed
+    void reset();          // set changed as a whole (filter, refresh, delete, post)
+    void currentChanged(); // cursor moved or current record's values changed
     void stateChanged(engine::DataSet::State state);
 
 protected:
@@ -122,6 +135,18 @@ protected:
 
     friend class Field;
     void setState(State s);
+    void checkActive() const;
+    void checkBrowseMode();
+    // Makes the row at `position` current; false when there is none.
+    bool moveTo(int position);
+    // Finds the position of the current row when it is not known.
+    void resolveRow();
+    // Called before the cursor moves or the set is re-read.
+    void refreshSource();
+    void setStoredValue(int index, const QVariant& value);
+    void beginOpen(const FieldDefs& defs, std::unique_ptr<detail::RowSource> source);
+    void endClose();
+    [[noreturn]] void readOnly() const;
 };
 
 class Table : public DataSet
@@ -140,12 +165,12 @@ public:
     FieldDefs fieldDefs;
     IndexDefs indexDefs;
 
-    bool exists() const;          // is there a file of this name (any case)?
-    QString filePath() const;     // the actual file, or where a new one goes
-    void createTable();           // from fieldDefs/indexDefs, replacing a table of that name
+    bool exists() const;      // is there a file of this name (any case)?
+    QString filePath() const; // the actual file, or where a new one goes
+    void createTable();       // from fieldDefs/indexDefs, replacing a table of that name
     void deleteTable();
     void renameTable(const QString& newName);
-    void emptyTable();            // delete every record
+    void emptyTable(); // delete every record
     // Reads back the stored structure into fieldDefs and indexDefs.
     void readDefinitions();
     FieldDefs storedFields() const;
@@ -167,10 +192,28 @@ public:
     void rollback();
     bool inTransaction() const;
 
+    // A private index over one field for the caller's own lookups (the exchange-file
+    // import keeps one on Mail). Never reported by storedIndexes() nor compared.
+    void ensureHelperIndex(const QString& field);
+    // Whether a record with this value in `field` exists (the filter is not applied).
+    // Runs on the table's own connection, so it sees records posted inside an open
+    // transaction too.
+    bool containsValue(const QString& field, const QVariant& value);
+
     void open() override;
     void close() override;
+    void append() override;
+    void insertRecord(const QVariantList& values) override;
+    void edit() override;
+    void post() override;
+    void cancel() override;
+    void deleteRecord() override;
 
 private:
+    struct TableData;
+    std::unique_ptr<TableData> t;
+    void applyFilter(const QString& text, bool on, const QList<QPair<QString, QString>>* values);
+    void checkWritable();
     QString m_tableName;
     QString m_filter;
     bool m_filtered = false;
@@ -193,8 +236,11 @@ public:
     void setParams(const QVariantList& params) { m_params = params; }
 
     void open() override;
+    void close() override;
 
 private:
+    struct QueryData;
+    std::unique_ptr<QueryData> q;
     QString m_sql;
     QVariantList m_params;
 };

@@ -9,11 +9,11 @@ namespace engine {
 
 enum class FieldKind {
     Unknown,
-    AutoInc,  // auto-increment integer, numbered on post, never reused
-    String,   // text of a maximum length (size)
+    AutoInc, // auto-increment integer, numbered on post, never reused
+    String,  // text of a maximum length (size)
     Integer,
     SmallInt,
-    Memo,     // text without a length
+    Memo, // text without a length
     Boolean,
     Float,
     BCD,

@@ -1,0 +1,42 @@
+#pragma once
+// Rows of a query result, read by stepping one statement and kept as they are read.
+// The statement holds a read lock only until the result has been read to its end; a
+// write of this program to one of the query's files first has the rest read (see
+// Readers.h), so a query never blocks its own program.
+
+#include "engine/detail/Readers.h"
+#include "engine/detail/RowSource.h"
+#include "engine/detail/Sqlite.h"
+
+#include <QSet>
+#include <vector>
+
+namespace engine::detail {
+
+class QueryCursor : public RowSource, public HeldReader
+{
+public:
+    QueryCursor(Connection& db, const QString& sql, const QVariantList& params, int columns,
+                const QSet<QString>& files);
+    ~QueryCursor() override;
+
+    int count() override;
+    const Row* row(int position) override;
+    int locate(const Row&, bool* exact) override;
+    void invalidate() override {}
+    void releaseFile(const QString& canonicalPath) override;
+
+private:
+    bool readOne();
+    Connection& m_db;
+    Stmt m_stmt;
+    QString m_sql;
+    QVariantList m_params;
+    int m_columns;
+    QSet<QString> m_files;
+    std::vector<Row> m_rows;
+    bool m_done = false;
+    int m_count = -1;
+};
+
+} // namespace engine::detail
