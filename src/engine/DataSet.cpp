@@ -296,8 +296,9 @@ void DataSet::last()
 
 void DataSet::next()
 {
+    // A step continues a pass over the set: the file is checked for changes made
+    // elsewhere by first(), last(), setRecNo() and recordCount(), not at every step.
     checkBrowseMode();
-    refreshSource();
     resolveRow();
     if (!d->hasCur) {
         d->eof = d->bof = true;
@@ -313,7 +314,6 @@ void DataSet::next()
 void DataSet::prior()
 {
     checkBrowseMode();
-    refreshSource();
     resolveRow();
     if (!d->hasCur) {
         d->eof = d->bof = true;

@@ -29,23 +29,28 @@ struct Query::QueryData
 namespace {
 
 // Only reading is allowed while a query is prepared.
-int authorize(void*, int action, const char* a, const char*, const char*, const char*)
+int authorize(void* denied, int action, const char*, const char* b, const char*, const char*)
 {
-    switch (action) {
-    case SQLITE_SELECT:
-    case SQLITE_READ:
-    case SQLITE_RECURSIVE:
-        return SQLITE_OK;
-    case SQLITE_FUNCTION: {
-        const QByteArray name = QByteArray(a ? a : "").toLower();
-        if (name == "load_extension" || name == "readfile" || name == "writefile" ||
-            name == "edit" || name == "fts3_tokenizer")
+    const int verdict = [&] {
+        switch (action) {
+        case SQLITE_SELECT:
+        case SQLITE_READ:
+        case SQLITE_RECURSIVE:
+            return SQLITE_OK;
+        case SQLITE_FUNCTION: {
+            const QByteArray name = QByteArray(b ? b : "").toLower(); // the function name
+            if (name == "load_extension" || name == "readfile" || name == "writefile" ||
+                name == "edit" || name == "fts3_tokenizer")
+                return SQLITE_DENY;
+            return SQLITE_OK;
+        }
+        default:
             return SQLITE_DENY;
-        return SQLITE_OK;
-    }
-    default:
-        return SQLITE_DENY;
-    }
+        }
+    }();
+    if (verdict != SQLITE_OK)
+        *static_cast<bool*>(denied) = true;
+    return verdict;
 }
 
 FieldKind kindOfValue(const QVariant& v)
@@ -110,14 +115,26 @@ void Query::open()
             files.insert(canonical);
             return at;
         };
-        const TranslatedQuery tq = translateQuery(m_sql, attach);
+        TranslatedQuery tq = translateQuery(m_sql, attach);
+        if (!tq.soleSchema.isEmpty()) {
+            // A keyed table read without an ordering comes in key order, as a cursor shows it.
+            const TableSchema& schema = q->schemas[tq.soleSchema];
+            QStringList keys;
+            for (int i = 0; i < schema.keyColumns.size(); ++i)
+                keys << quoteIdent(schema.fields[schema.keyColumns[i]].name) +
+                            (schema.keyDescending.value(i) ? QStringLiteral(" DESC") : QString());
+            if (!keys.isEmpty())
+                tq.sql += QStringLiteral(" ORDER BY ") + keys.join(QStringLiteral(", "));
+        }
         QVariantList params;
         for (int i = 0; i < tq.userParams; ++i)
             params << m_params.value(i);
         params += tq.literals;
 
         // Prepare under the authorizer: one read-only SELECT, nothing after it.
-        sqlite3_set_authorizer(q->db.get(), authorize, nullptr);
+        static bool denied = false; // one thread; read right after the prepare
+        denied = false;
+        sqlite3_set_authorizer(q->db.get(), authorize, &denied);
         const QByteArray utf8 = tq.sql.toUtf8();
         sqlite3_stmt* raw = nullptr;
         const char* tail = nullptr;
@@ -126,7 +143,7 @@ void Query::open()
         if (rc != SQLITE_OK) {
             const QString msg = QString::fromUtf8(sqlite3_errmsg(q->db.get()));
             sqlite3_finalize(raw);
-            if ((rc & 0xff) == SQLITE_AUTH)
+            if ((rc & 0xff) == SQLITE_AUTH || denied)
                 throw zr::EngineError(QStringLiteral("Query refused: only reading is allowed."),
                                       help::QueryRefused);
             throw zr::EngineError(QStringLiteral("Invalid query: %1").arg(msg), help::QuerySyntax);

@@ -33,7 +33,31 @@ struct Table::TableData
     QString path;
     QString canonical;
     bool inTransaction = false;
+    QString insertSql; // statements of this table, made once per open
+    QString updateSql;
+    QString deleteSql;
+    void makeStatements();
 };
+
+void Table::TableData::makeStatements()
+{
+    QStringList cols;
+    QStringList marks;
+    QStringList sets;
+    for (int i = 0; i < schema.fields.size(); ++i) {
+        if (i == schema.autoIncColumn)
+            continue;
+        cols << quoteIdent(schema.fields[i].name);
+        marks << QStringLiteral("?");
+        sets << quoteIdent(schema.fields[i].name) + QStringLiteral(" = ?");
+    }
+    const QString table = quoteIdent(schema.table);
+    insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    updateSql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                    .arg(table, sets.join(QStringLiteral(", ")));
+    deleteSql = QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table);
+}
 
 namespace {
 
@@ -279,6 +303,7 @@ void Table::open()
         t->lock.acquire(path);
         t->db.openFile(path, false);
         t->schema = readSchema(t->db);
+        t->makeStatements();
         const FilterSql filter = m_filtered ? filterSql(terms, t->schema) : FilterSql();
         auto cursor = std::make_unique<TableCursor>(t->db, t->schema);
         cursor->setFilter(filter);
@@ -475,22 +500,14 @@ void Table::post()
                                   help::RequiredField);
     }
     releaseReaders(t->canonical);
-    const QString table = quoteIdent(schema.table);
     Row row;
     if (m_state == State::Insert) {
-        QStringList cols;
-        QStringList marks;
         QVariantList params;
-        for (int i = 0; i < schema.fields.size(); ++i) {
-            if (i == schema.autoIncColumn)
-                continue;
-            cols << quoteIdent(schema.fields[i].name);
-            marks << QStringLiteral("?");
-            params << values[i];
-        }
-        Stmt& s = t->cursor->prepared(
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+        params.reserve(schema.fields.size());
+        for (int i = 0; i < schema.fields.size(); ++i)
+            if (i != schema.autoIncColumn)
+                params << values[i];
+        Stmt& s = t->cursor->prepared(t->insertSql);
         try {
             s.bindAll(params);
             s.step();
@@ -503,17 +520,12 @@ void Table::post()
         if (schema.autoIncColumn >= 0)
             values[schema.autoIncColumn] = QVariant(row.rowid);
     } else {
-        QStringList sets;
         QVariantList params;
-        for (int i = 0; i < schema.fields.size(); ++i) {
-            if (i == schema.autoIncColumn)
-                continue;
-            sets << quoteIdent(schema.fields[i].name) + QStringLiteral(" = ?");
-            params << values[i];
-        }
+        for (int i = 0; i < schema.fields.size(); ++i)
+            if (i != schema.autoIncColumn)
+                params << values[i];
         params << QVariant(d->cur.rowid);
-        Stmt& s = t->cursor->prepared(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                          .arg(table, sets.join(QStringLiteral(", "))));
+        Stmt& s = t->cursor->prepared(t->updateSql);
         try {
             s.bindAll(params);
             s.step();
@@ -581,8 +593,7 @@ void Table::deleteRecord()
         throw zr::EngineError(QStringLiteral("Cannot perform this operation on an empty dataset."),
                               help::WrongState);
     releaseReaders(t->canonical);
-    Stmt& s = t->cursor->prepared(
-        QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdent(t->schema.table)));
+    Stmt& s = t->cursor->prepared(t->deleteSql);
     try {
         s.bind(1, QVariant(d->cur.rowid));
         s.step();

@@ -371,6 +371,31 @@ TranslatedQuery translateQuery(const QString& text, const AttachFn& attach)
             }
         }
     }
+    // One table, nothing that fixes or changes the order at the top level?
+    QSet<QString> schemas;
+    for (const Item& item : byName)
+        schemas.insert(item.where.schema);
+    bool plain = schemas.size() == 1;
+    int depth = 0;
+    int froms = 0;
+    for (int s = 0; s < sig.size() && plain; ++s) {
+        const Token& t = *tokAt(s);
+        if (isPunct(t, "("))
+            ++depth;
+        else if (isPunct(t, ")"))
+            --depth;
+        else if (isWord(t, "from"))
+            ++froms;
+        else if (depth == 0 &&
+                 (isWord(t, "order") || isWord(t, "group") || isWord(t, "limit") ||
+                  isWord(t, "union") || isWord(t, "except") || isWord(t, "intersect") ||
+                  isWord(t, "join") || isWord(t, "distinct") || isPunct(t, ",")))
+            plain = plain && !(isWord(t, "join") || isWord(t, "order") || isWord(t, "group") ||
+                               isWord(t, "limit") || isWord(t, "union") || isWord(t, "except") ||
+                               isWord(t, "intersect") || isWord(t, "distinct"));
+    }
+    if (plain && froms == 1)
+        out.soleSchema = *schemas.begin();
     for (const Token& t : toks)
         out.sql += t.text;
     return out;

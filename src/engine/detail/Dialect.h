@@ -22,6 +22,9 @@ struct TranslatedQuery
     QString sql;
     int userParams = 0;    // placeholders written by the caller, bound first (1..n)
     QVariantList literals; // bound after them (n+1..)
+    // Set when the text reads one table with no ordering, grouping, limit or compound
+    // part: the caller may append " ORDER BY" its key so a keyed table comes in key order.
+    QString soleSchema;
 };
 
 // `attach` is called once per distinct table file name met in a FROM clause; it finds

@@ -247,6 +247,8 @@ void Connection::openFile(const QString& path, bool create, bool readOnly)
     if (!readOnly) {
         // Rollback journal only: a table file copied while closed is always whole.
         exec(QStringLiteral("PRAGMA journal_mode=DELETE"), help::OpenFailed);
+        // Room for bulk work in one transaction without spilling to the file early.
+        exec(QStringLiteral("PRAGMA cache_size=-16384"), help::OpenFailed);
     }
 }
 

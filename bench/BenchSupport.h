@@ -1,0 +1,73 @@
+#pragma once
+// Helpers shared by the benchmarks: wall-clock timing of our code, and the sqlite3 tool's
+// own timing of the same statement on the same file.
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QString>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <limits>
+
+namespace bench {
+
+// Best of `runs` wall-clock times of `work`, in milliseconds.
+inline double timeMs(const std::function<void()>& work, int runs = 3)
+{
+    double best = std::numeric_limits<double>::max();
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        best = std::min(best, double(t.nsecsElapsed()) / 1e6);
+    }
+    return best;
+}
+
+// The sqlite3 tool's "Run Time: real" for `sql` (one or more statements) on `dbFile`,
+// summed over the statements, best of `runs`; query output goes to /dev/null.
+// Returns a negative number when the tool cannot be run.
+inline double sqlite3Ms(const QString& dbFile, const QString& sql, int runs = 3)
+{
+    static const QRegularExpression realRe(QStringLiteral("Run Time: real ([0-9.]+)"));
+    double best = std::numeric_limits<double>::max();
+    for (int i = 0; i < runs; ++i) {
+        QProcess p;
+        p.start(QStringLiteral("sqlite3"), {dbFile});
+        if (!p.waitForStarted())
+            return -1;
+        p.write(QStringLiteral(".timer on\n.output /dev/null\n%1\n.quit\n").arg(sql).toUtf8());
+        p.closeWriteChannel();
+        p.waitForFinished(-1);
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        double total = 0;
+        auto it = realRe.globalMatch(out);
+        int n = 0;
+        while (it.hasNext()) {
+            total += it.next().captured(1).toDouble() * 1000.0;
+            ++n;
+        }
+        if (n == 0)
+            return -1;
+        best = std::min(best, total);
+    }
+    return best;
+}
+
+inline void report(const char* name, double oursMs, double sqliteMs = -1)
+{
+    if (sqliteMs < 0) {
+        std::printf("%s ours_ms=%.1f\n", name, oursMs);
+    } else {
+        // The tool reports whole milliseconds; a 0 is counted as 1 for the ratio.
+        const double base = std::max(sqliteMs, 1.0);
+        std::printf("%s ours_ms=%.1f sqlite3_ms=%.1f ratio=%.2f\n", name, oursMs, sqliteMs,
+                    oursMs / base);
+    }
+    std::fflush(stdout);
+}
+
+} // namespace bench

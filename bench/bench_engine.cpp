@@ -1,0 +1,177 @@
+// Table engine benchmark: a 1,000,000-contact table, filters, counts, stepping and the
+// grid model, each against the sqlite3 tool on the same file.
+
+#include "BenchSupport.h"
+#include "engine/DataSet.h"
+#include "platform/AppFolder.h"
+#include "shell/DataSetModel.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace engine;
+
+namespace {
+
+const char* kNomi[] = {"Mario",  "Anna",   "Luigi", "Giulia", "Marco",  "Paola", "Carlo",
+                       "Sara",   "Marta",  "Piero", "Elena",  "Franco", "Laura", "Massimo",
+                       "Chiara", "Bruno",  "Rita",  "Dario",  "Ugo",    "Irene", "Matteo",
+                       "Silvia", "Nicola", "Lucia", "Mariano"};
+const char* kCognomi[] = {"Rossi",    "Bianchi", "Verdi",    "Neri",    "Russo",   "Ferrari",
+                          "Esposito", "Romano",  "Colombo",  "Ricci",   "Marino",  "Greco",
+                          "Bruno",    "Gallo",   "Conti",    "De Luca", "Mancini", "Costa",
+                          "Giordano", "Rizzo",   "Lombardi", "Moretti"};
+
+void buildContacts(int count)
+{
+    Table t(QStringLiteral("Rubry.Db"));
+    t.fieldDefs = {{"NumID", FieldKind::AutoInc, 0, true},
+                   {"Cognome", FieldKind::String, 50, false},
+                   {"Nome", FieldKind::String, 50, false},
+                   {"Numero", FieldKind::String, 20, false},
+                   {"Mail", FieldKind::String, 40, false}};
+    t.createTable();
+    t.open();
+    t.startTransaction();
+    quint32 seed = 12345;
+    auto rnd = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) & 0xffffff;
+    };
+    const int nNomi = int(sizeof kNomi / sizeof *kNomi);
+    const int nCognomi = int(sizeof kCognomi / sizeof *kCognomi);
+    for (int i = 0; i < count; ++i) {
+        const QString nome = QString::fromLatin1(kNomi[rnd() % nNomi]);
+        const QString cognome = QString::fromLatin1(kCognomi[rnd() % nCognomi]);
+        t.append();
+        t.field(1).setValue(cognome);
+        t.field(2).setValue(nome);
+        t.field(3).setValue(QString::number(3000000000LL + rnd()));
+        t.field(4).setValue(nome.toLower() + u'.' + QString::number(i) +
+                            QStringLiteral("@example.com"));
+        t.post();
+    }
+    t.commit();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 1000000;
+    QTemporaryDir dir;
+    qputenv(platform::kAppFolderVariable, dir.path().toLocal8Bit());
+    const QString file = dir.path() + QStringLiteral("/Rubry.Db");
+
+    bench::report("engine_build_1m_contacts", bench::timeMs([&] { buildContacts(count); }, 1));
+
+    struct Case
+    {
+        const char* name;
+        QString filter;
+        QString where;
+    };
+    const Case cases[] = {
+        {"exact", QStringLiteral("Nome = 'Mario'"), QStringLiteral("Nome = 'Mario'")},
+        {"prefix", QStringLiteral("Nome = 'Mar*'"), QStringLiteral("Nome GLOB 'Mar*'")}};
+    for (const Case& c : cases) {
+        const QString openName = QStringLiteral("engine_filter_%1_open_count_first").arg(c.name);
+        const double ours = bench::timeMs([&] {
+            Table t(QStringLiteral("rubry"));
+            t.setFiltered(true);
+            t.setFilter(c.filter);
+            t.open();
+            volatile int n = t.recordCount();
+            (void)n;
+            volatile int len = int(t.fieldByName("Cognome").asString().size());
+            (void)len;
+        });
+        const double twin =
+            bench::sqlite3Ms(file, QStringLiteral("SELECT count(*) FROM records WHERE %1; SELECT * "
+                                                  "FROM records WHERE %1 ORDER BY rowid LIMIT 1;")
+                                       .arg(c.where));
+        bench::report(openName.toLatin1().constData(), ours, twin);
+
+        Table t(QStringLiteral("rubry"));
+        t.setFiltered(true);
+        t.setFilter(c.filter);
+        t.open();
+        const double countMs = bench::timeMs([&] {
+            t.setFiltered(false); // forgets the cached count
+            t.setFiltered(true);
+            volatile int n = t.recordCount();
+            (void)n;
+        });
+        const double countTwin = bench::sqlite3Ms(
+            file, QStringLiteral("SELECT count(*) FROM records WHERE %1;").arg(c.where));
+        bench::report(QStringLiteral("engine_filter_%1_count").arg(c.name).toLatin1().constData(),
+                      countMs, countTwin);
+
+        double stepMs = 1e18;
+        for (int run = 0; run < 3; ++run) {
+            Table fresh(QStringLiteral("rubry")); // nothing read yet
+            fresh.setFiltered(true);
+            fresh.setFilter(c.filter);
+            QElapsedTimer timer;
+            timer.start();
+            fresh.open();
+            for (int i = 0; i < 1000 && !fresh.eof(); ++i) {
+                volatile int len = int(fresh.field(2).asString().size());
+                (void)len;
+                fresh.next();
+            }
+            stepMs = std::min(stepMs, double(timer.nsecsElapsed()) / 1e6);
+        }
+        const double stepTwin = bench::sqlite3Ms(
+            file, QStringLiteral("SELECT * FROM records WHERE %1 ORDER BY rowid LIMIT 1000;")
+                      .arg(c.where));
+        bench::report(
+            QStringLiteral("engine_filter_%1_step_1000").arg(c.name).toLatin1().constData(), stepMs,
+            stepTwin);
+    }
+
+    const double modelMs = bench::timeMs([&] {
+        Table t(QStringLiteral("rubry"));
+        t.open();
+        shell::DataSetModel model(&t);
+        for (int r = 0; r < 30; ++r)
+            for (int c = 0; c < model.columnCount(); ++c)
+                model.data(model.index(r, c));
+    });
+    const double modelTwin = bench::sqlite3Ms(
+        file, QStringLiteral(
+                  "SELECT count(*) FROM records; SELECT * FROM records ORDER BY rowid LIMIT 30;"));
+    bench::report("engine_grid_open_whole_table", modelMs, modelTwin);
+
+    // Scrolling: a page of rows in the middle and at the end.
+    {
+        Table t(QStringLiteral("rubry"));
+        t.open();
+        shell::DataSetModel model(&t);
+        const int rows = model.rowCount();
+        const double scrollMs = bench::timeMs([&] {
+            for (int r = rows - 30; r < rows; ++r)
+                model.data(model.index(r, 1));
+            for (int r = 0; r < 3000; ++r)
+                model.data(model.index(r, 1));
+        });
+        bench::report("engine_grid_scroll_end_and_3000_rows", scrollMs);
+    }
+
+    const double queryMs = bench::timeMs([&] {
+        Query q;
+        q.setSql(QStringLiteral("select * from rubry.db where Nome = 'Mario' order by numid"));
+        q.open();
+        volatile int n = q.recordCount();
+        (void)n;
+    });
+    const double queryTwin = bench::sqlite3Ms(
+        file,
+        QStringLiteral(
+            "SELECT count(*) FROM (SELECT * FROM records WHERE Nome = 'Mario' ORDER BY NumID); "
+            "SELECT * FROM records WHERE Nome = 'Mario' ORDER BY NumID LIMIT 1;"));
+    bench::report("engine_query_open_count", queryMs, queryTwin);
+    return 0;
+}
