@@ -3,64 +3,13 @@
 #include "contacts/RegoleInserimento.h"
 #include "contacts/TFrmModifica.h"
 #include "platform/Desktop.h"
+#include "shell/DataSetModel.h"
 #include "shell/Fx.h"
 #include "ui_TFrmCanc.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QUrl>
-
-// Interim grid model until the engine's lazy model is merged.
-class DataSetModel : public QAbstractTableModel
-{
-public:
-    explicit DataSetModel(engine::DataSet* ds, QObject* parent = nullptr)
-        : QAbstractTableModel(parent), m_ds(ds)
-    {
-        connect(ds, &engine::DataSet::reset, this, [this] {
-            beginResetModel();
-            endResetModel();
-        });
-        connect(ds, &engine::DataSet::opened, this, [this] {
-            beginResetModel();
-            endResetModel();
-        });
-        connect(ds, &engine::DataSet::closed, this, [this] {
-            beginResetModel();
-            endResetModel();
-        });
-    }
-    void setColumns(const QStringList& c)
-    {
-        beginResetModel();
-        m_cols = c;
-        endResetModel();
-    }
-    int rowCount(const QModelIndex& p = {}) const override
-    {
-        return p.isValid() || !m_ds->active() ? 0 : m_ds->recordCount();
-    }
-    int columnCount(const QModelIndex& p = {}) const override
-    {
-        return p.isValid() ? 0 : m_cols.size();
-    }
-    QVariant data(const QModelIndex& i, int role) const override
-    {
-        if (role != Qt::DisplayRole || !m_ds->active())
-            return {};
-        return m_ds->valueAt(i.row(), m_ds->fieldByName(m_cols[i.column()]).index());
-    }
-    QVariant headerData(int s, Qt::Orientation o, int role) const override
-    {
-        if (o == Qt::Horizontal && role == Qt::DisplayRole && s < m_cols.size())
-            return m_cols[s];
-        return {};
-    }
-
-private:
-    engine::DataSet* m_ds;
-    QStringList m_cols;
-};
 
 namespace {
 
@@ -94,28 +43,24 @@ TFrmCanc::TFrmCanc(QWidget* parent)
     m_tblAllFx->setObjectName(QStringLiteral("TblAllFx"));
     m_tblAllFx->setFiltered(true);
 
-    m_model = new DataSetModel(m_tblAllFx, this);
+    m_model = new shell::DataSetModel(m_tblAllFx, this);
     m_model->setObjectName(QStringLiteral("DataSourceC"));
     m_model->setColumns({QStringLiteral("Nome"), QStringLiteral("Cognome"),
                          QStringLiteral("Numero"), QStringLiteral("Mail")});
     m_ui->DBGridC->setModel(m_model);
     m_ui->DBGridC->verticalHeader()->hide();
-    m_ui->DBGridC->setColumnWidth(0, 80);
-    m_ui->DBGridC->setColumnWidth(1, 100);
-    m_ui->DBGridC->setColumnWidth(2, 80);
-    m_ui->DBGridC->setColumnWidth(3, 100);
+    // The columns come and go with the table: their widths are set each time.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TFrmCanc::impostaColonne);
+    impostaColonne();
 
+    // The grid's current row is the current contact, both ways.
     connect(m_ui->DBGridC->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (m_sincronizzando || !current.isValid() || !m_tblAllFx->active())
-                    return;
-                m_sincronizzando = true;
-                m_tblAllFx->setRecNo(current.row() + 1);
-                m_sincronizzando = false;
+                if (!m_sincronizzando && current.isValid())
+                    m_model->setCurrentRow(current.row());
             });
-    connect(m_tblAllFx, &engine::DataSet::currentChanged, this, &TFrmCanc::sincronizzaGriglia);
-    connect(m_tblAllFx, &engine::DataSet::reset, this, &TFrmCanc::sincronizzaGriglia);
-    connect(m_tblAllFx, &engine::DataSet::opened, this, &TFrmCanc::sincronizzaGriglia);
+    connect(m_model, &shell::DataSetModel::currentRowChanged, this, &TFrmCanc::sincronizzaGriglia);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TFrmCanc::sincronizzaGriglia);
 
     connect(m_ui->cbNome, &QCheckBox::toggled, this, &TFrmCanc::cbNomeClick);
     connect(m_ui->cbCognome, &QCheckBox::toggled, this, &TFrmCanc::cbCognomeClick);
@@ -130,7 +75,21 @@ TFrmCanc::TFrmCanc(QWidget* parent)
     new contacts::AttivazioneFinestra(this, [this] { FormActivate(); });
 }
 
-TFrmCanc::~TFrmCanc() = default;
+TFrmCanc::~TFrmCanc()
+{
+    // The grid and the cursor go first, while the controls they report to still exist.
+    disconnect(m_model, nullptr, this, nullptr);
+    m_ui->DBGridC->setModel(nullptr);
+    delete m_model;
+    delete m_tblAllFx;
+}
+
+void TFrmCanc::impostaColonne()
+{
+    const int larghezze[] = {80, 100, 80, 100};
+    for (int c = 0; c < m_model->columnCount() && c < 4; ++c)
+        m_ui->DBGridC->setColumnWidth(c, larghezze[c]);
+}
 
 // Keeps the grid's current row on the cursor's current record.
 void TFrmCanc::sincronizzaGriglia()
@@ -139,10 +98,9 @@ void TFrmCanc::sincronizzaGriglia()
         return;
     m_sincronizzando = true;
     QItemSelectionModel* selezione = m_ui->DBGridC->selectionModel();
-    const int riga = m_tblAllFx->active() ? m_tblAllFx->recNo() - 1 : -1;
+    const int riga = m_model->currentRow();
     if (riga >= 0 && riga < m_model->rowCount()) {
-        const QModelIndex indice = m_model->index(riga, 0);
-        selezione->setCurrentIndex(indice,
+        selezione->setCurrentIndex(m_model->index(riga, 0),
                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     } else {
         selezione->clear();

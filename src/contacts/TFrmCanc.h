@@ -11,7 +11,9 @@
 namespace Ui {
 class TFrmCanc;
 }
+namespace shell {
 class DataSetModel;
+}
 class QCheckBox;
 class QLineEdit;
 
@@ -57,9 +59,10 @@ private:
     void criterioClick(QCheckBox* box, QLineEdit* edit);
     bool selezioneVuota();
     void sincronizzaGriglia();
+    void impostaColonne();
 
     std::unique_ptr<Ui::TFrmCanc> m_ui;
     engine::Table* m_tblAllFx = nullptr;
-    DataSetModel* m_model = nullptr;
+    shell::DataSetModel* m_model = nullptr;
     bool m_sincronizzando = false;
 };
