@@ -2,6 +2,7 @@
 #include "TestEnv.h"
 #include "contacts/TFrmCanc.h"
 #include "engine/DataSet.h"
+#include "engine/detail/Sqlite.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -12,6 +13,7 @@
 #include <QToolButton>
 #include <QUrlQuery>
 #include <QtTest>
+#include <sqlite3.h>
 
 using engine::FieldKind;
 
@@ -59,6 +61,32 @@ QStringList contenuto()
     }
     return righe;
 }
+
+// Another program holding the table for writing: the engine's writes fail while it lasts.
+class Blocco
+{
+public:
+    explicit Blocco(const QString& file)
+    {
+        sqlite3_open(file.toUtf8().constData(), &m_db);
+        m_ok = sqlite3_exec(m_db, "BEGIN IMMEDIATE; UPDATE records SET Nome = Nome", nullptr,
+                            nullptr, nullptr) == SQLITE_OK;
+    }
+    ~Blocco() { rilascia(); }
+    bool ok() const { return m_ok; }
+    void rilascia()
+    {
+        if (m_db) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(m_db);
+            m_db = nullptr;
+        }
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_ok = false;
+};
 
 const QList<Contatto> kFixture = {
     {QStringLiteral("Rossi"), QStringLiteral("Mario"), QStringLiteral("0612"),
@@ -402,6 +430,33 @@ private Q_SLOTS:
         QCOMPARE(ui().LabTrovati->text(), QStringLiteral("Trovati : 2 contatti!"));
         QVERIFY(ui().BBedita->isEnabled());
         QVERIFY(ui().BBcancella->isEnabled());
+    }
+
+    void deleteFailsWhileTheTableIsHeld()
+    {
+        creaRubrica(kFixture);
+        const QStringList prima = contenuto();
+        w = std::make_unique<TFrmCanc>();
+        c = controlliCanc(w.get());
+        mostra();
+        cerca({}, QStringLiteral("Rossi"), {}, {});
+        Blocco blocco(env->file(QStringLiteral("Rubry.Db")));
+        QVERIFY(blocco.ok());
+        env->desktop.answers = {platform::Answer::Yes};
+        QTest::mouseClick(ui().BBcancella, Qt::LeftButton);
+        QCOMPARE(env->desktop.texts(),
+                 (QStringList{"Sei sicuro di voler eliminare Mario Rossi?",
+                              "Impossibile eseguire la cancellazione, l'accesso all'archivio è "
+                              "bloccato!"}));
+        QCOMPARE(env->desktop.boxes.last().caption, QStringLiteral("Errore"));
+        blocco.rilascia();
+        QCOMPARE(contenuto(), prima);
+        QCOMPARE(griglia(), (QStringList{"Mario Rossi", "Mara Rossi"}));
+        QVERIFY(ui().BBcancella->isEnabled());
+        // Once the table is free again the same delete goes through.
+        env->desktop.answers = {platform::Answer::Yes};
+        QTest::mouseClick(ui().BBcancella, Qt::LeftButton);
+        QCOMPARE(contenuto().size(), prima.size() - 1);
     }
 
     void editQuestion()

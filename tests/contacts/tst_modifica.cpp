@@ -3,6 +3,7 @@
 #include "contacts/TFrmCanc.h"
 #include "contacts/TFrmModifica.h"
 #include "engine/DataSet.h"
+#include "engine/detail/Sqlite.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QtTest>
+#include <sqlite3.h>
 
 using engine::FieldKind;
 
@@ -57,6 +59,32 @@ QStringList contenuto()
     }
     return righe;
 }
+
+// Another program holding the table for writing: the engine's writes fail while it lasts.
+class Blocco
+{
+public:
+    explicit Blocco(const QString& file)
+    {
+        sqlite3_open(file.toUtf8().constData(), &m_db);
+        m_ok = sqlite3_exec(m_db, "BEGIN IMMEDIATE; UPDATE records SET Nome = Nome", nullptr,
+                            nullptr, nullptr) == SQLITE_OK;
+    }
+    ~Blocco() { rilascia(); }
+    bool ok() const { return m_ok; }
+    void rilascia()
+    {
+        if (m_db) {
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(m_db);
+            m_db = nullptr;
+        }
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_ok = false;
+};
 
 // Types a text key by key, letters outside ASCII included.
 void digita(QWidget* w, const QString& testo)
@@ -523,6 +551,31 @@ private Q_SLOTS:
         QCOMPARE(cc.LabTrovati->text(), QStringLiteral("Trovati : 1 contatti!"));
         QVERIFY(cc.BBedita->isEnabled());
         QVERIFY(canc->TblAllFx().active());
+    }
+
+    void storeFailsWhileTheTableIsHeld()
+    {
+        apriRicerca();
+        apriModifica();
+        entra(ui().EDTnome);
+        QTest::keyClicks(ui().EDTnome, QStringLiteral("Luigi"));
+        Blocco blocco(env->file(QStringLiteral("Rubry.Db")));
+        QVERIFY(blocco.ok());
+        QTest::mouseClick(ui().BBmem, Qt::LeftButton);
+        QCOMPARE(
+            env->desktop.texts(),
+            QStringList{"Impossibile eseguire la modifica, l'accesso all'archivio è bloccato!"});
+        QCOMPARE(env->desktop.boxes.first().caption, QStringLiteral("Errore"));
+        // The window stays open with the record still in editing, to try again or cancel.
+        QVERIFY(m->isVisible());
+        QCOMPARE(tbl().state(), engine::DataSet::State::Edit);
+        QCOMPARE(ui().EDTnome->text(), QStringLiteral("Luigi"));
+        blocco.rilascia();
+        QCOMPARE(contenuto(), kIniziale);
+        QTest::mouseClick(ui().BBmem, Qt::LeftButton);
+        QCOMPARE(env->desktop.texts().last(), QStringLiteral("Modifica Eseguita"));
+        QVERIFY(!m->isVisible());
+        QCOMPARE(contenuto(), (QStringList{"1 Luigi Rossi 0612 mario@rossi.it", kIniziale[1]}));
     }
 
     void emptySelectionStartsNoNewRecord()
