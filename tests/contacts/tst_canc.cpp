@@ -517,6 +517,7 @@ private Q_SLOTS:
         ui().BBcancella->click();
         QCOMPARE(griglia(), (QStringList{"Marco Bianchi", "Mara Rossi"}));
         const QString corrente = w->TblAllFx().fieldByName(QStringLiteral("Nome")).asString();
+        QCOMPARE(corrente, QStringLiteral("Marco"));
         QCOMPARE(ui().DBGridC->currentIndex().row(), w->TblAllFx().recNo() - 1);
         QCOMPARE(ui().DBGridC->currentIndex().data().toString(), corrente);
     }
