@@ -553,6 +553,26 @@ private Q_SLOTS:
         QVERIFY(canc->TblAllFx().active());
     }
 
+    void storedRecordLeavingTheSelection()
+    {
+        apriRicerca();
+        QTest::mouseClick(cc.cbNome, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::keyClicks(cc.EDTnome, QStringLiteral("Mario"));
+        QTest::mouseClick(cc.BBricerca, Qt::LeftButton);
+        QCOMPARE(cc.DBGridC->model()->rowCount(), 1);
+        apriModifica();
+        entra(ui().EDTnome);
+        QTest::keyClicks(ui().EDTnome, QStringLiteral("Luigi"));
+        QTest::mouseClick(ui().BBmem, Qt::LeftButton);
+        QVERIFY(!m->isVisible());
+        // The grid shows the stored change at once: the contact no longer matches the search.
+        QCOMPARE(cc.DBGridC->model()->rowCount(), 0);
+        QCOMPARE(contenuto(), (QStringList{"1 Luigi Rossi 0612 mario@rossi.it", kIniziale[1]}));
+        QCOMPARE(cc.LabTrovati->text(), QStringLiteral("Trovati : 1 contatti!"));
+        QVERIFY(!cc.BBedita->isEnabled());
+        QVERIFY(!cc.BBcancella->isEnabled());
+    }
+
     void storeFailsWhileTheTableIsHeld()
     {
         apriRicerca();
