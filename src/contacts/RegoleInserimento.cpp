@@ -231,11 +231,18 @@ bool EventiCampo::eventFilter(QObject* watched, QEvent* event)
         if (!menu)
             return false;
         menu->setAttribute(Qt::WA_DeleteOnClose);
-        if (auto* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
-            QObject::disconnect(paste, &QAction::triggered, nullptr, nullptr);
-            connect(paste, &QAction::triggered, this, [this] {
-                inserisciFiltrato(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
-            });
+        // The menu's paste action is the one connected to the edit's paste(): it is
+        // rewired to the filtered paste.
+        for (QAction* action : menu->actions()) {
+            const bool paste =
+                QObject::disconnect(action, &QAction::triggered, m_edit, &QLineEdit::paste) ||
+                QObject::disconnect(action, SIGNAL(triggered()), m_edit, SLOT(paste())) ||
+                QObject::disconnect(action, SIGNAL(triggered(bool)), m_edit, SLOT(paste()));
+            if (paste) {
+                connect(action, &QAction::triggered, this, [this] {
+                    inserisciFiltrato(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+                });
+            }
         }
         menu->popup(ce->globalPos());
         return true;

@@ -24,13 +24,19 @@
 //     key); }
 //
 // What counts as a typed character. A key press is a typed character when its key is
-// Backspace (the character '\b'), or when it carries printable text and no Control/Meta
-// modifier. Only typed characters go through the key filter; everything else reaches the
-// edit untouched: Tab and Shift+Tab (focus keeps moving), Return/Enter, Escape, the arrows,
-// Home/End, Delete, function keys and shortcuts such as Ctrl+C, Ctrl+A, Ctrl+Z. So in the
-// edit window, where backspace is not accepted, Backspace (and Ctrl+Backspace) does
-// nothing, while the Delete key still erases the character after the cursor: Delete is an
-// editing key, not a typed character.
+// Backspace (the character '\b'), or when it carries text that a line edit would insert:
+// printable, and not a Ctrl or Ctrl+Shift shortcut (AltGr characters such as "@" count). Only typed
+// characters go through the key filter; everything else reaches the edit untouched: Tab and
+// Shift+Tab (focus keeps moving), Return/Enter, Escape, the arrows, Home/End, Delete, function keys
+// and shortcuts such as Ctrl+C, Ctrl+A, Ctrl+Z. So in the edit window, where backspace is not
+// accepted, Backspace (and Ctrl+Backspace) does nothing, while the Delete key still erases the
+// character after the cursor: Delete is an editing key, not a typed character.
+//
+// Buttons that act on the typed values. A click on a button takes the focus from the edit
+// first, so its Exit handler runs before the click: when a rule refused the value, the
+// return of the focus is pending (ritornoInSospeso()) while the click is handled. Such a
+// handler returns at once in that case, and runs regolaMail() again before storing, so a
+// refused address is never stored (see TFrmInserisci::BBmemClick).
 //
 // Text that arrives without a key press goes through the same filter, character by
 // character: paste (Ctrl+V, Shift+Insert, the context menu, the middle mouse button),

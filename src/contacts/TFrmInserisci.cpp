@@ -1,5 +1,6 @@
 #include "contacts/TFrmInserisci.h"
 
+#include "contacts/Rubrica.h"
 #include "engine/DataSet.h"
 #include "platform/Desktop.h"
 #include "shell/Fx.h"
@@ -37,7 +38,7 @@ TFrmInserisci::TFrmInserisci(QWidget* owner)
 
     m_edits = {ui->EDTnome, ui->EDTcognome, ui->EDTnumero, ui->EDTmail};
 
-    m_tbl = new engine::Table(QString::fromLatin1("Rubry.Db"), this);
+    m_tbl = new engine::Table(QString::fromLatin1(kTabellaRubrica), this);
     m_tbl->setObjectName(QStringLiteral("TblInserisci"));
 
     m_regole = new contacts::RegoleInserimento(TipoFinestra::NuovoContatto, this);
@@ -122,6 +123,7 @@ void TFrmInserisci::ImpostaSegnaposti()
         // to what the user types.
         e->setMaxLength(32767);
         e->setText(segnaposto(kCampi[i]));
+        e->setCursorPosition(0); // shows the start of the text
         QPalette pal = e->palette();
         pal.setColor(QPalette::Base, coloreSegnaposto());
         e->setPalette(pal);

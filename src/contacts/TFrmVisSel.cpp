@@ -26,9 +26,22 @@ TFrmVisSel::TFrmVisSel(QWidget* owner) : QDialog(owner), ui(std::make_unique<Ui:
     blu.setColor(QPalette::Window, QColor(0, 0, 255));
     setPalette(blu);
     setAutoFillBackground(true);
+    const QPalette normale = QApplication::palette();
     for (QWidget* panel : {static_cast<QWidget*>(ui->Panel1), static_cast<QWidget*>(ui->Panel2),
-                           static_cast<QWidget*>(ui->Panel3), static_cast<QWidget*>(ui->Panel5)})
-        panel->setPalette(QApplication::palette(panel));
+                           static_cast<QWidget*>(ui->Panel3), static_cast<QWidget*>(ui->Panel5)}) {
+        QPalette pal = panel->palette();
+        pal.setColor(QPalette::Window, normale.color(QPalette::Window));
+        pal.setColor(QPalette::WindowText, normale.color(QPalette::WindowText));
+        panel->setPalette(pal);
+    }
+    // The flat arrows on a light square, so that they stand out on the blue.
+    for (QToolButton* freccia : {ui->BTSback, ui->BTSnext}) {
+        QPalette pal = freccia->palette();
+        pal.setColor(QPalette::Window, normale.color(QPalette::Button));
+        pal.setColor(QPalette::ButtonText, normale.color(QPalette::ButtonText));
+        freccia->setPalette(pal);
+        freccia->setAutoFillBackground(true);
+    }
     QPalette bianco = blu;
     bianco.setColor(QPalette::WindowText, Qt::white);
     bianco.setColor(QPalette::ButtonText, Qt::white);
@@ -140,6 +153,26 @@ void TFrmVisSel::MostraContatto()
     ui->LabMail->setText(campo("MAIL"));
 }
 
+namespace {
+
+// Errors the window does not handle reach the default error report with their own text.
+void riporta(const std::exception& e)
+{
+    const auto* err = dynamic_cast<const zr::Error*>(&e);
+    platform::reportError(err ? err->message() : QString::fromLocal8Bit(e.what()));
+}
+
+template <typename F> void protetto(F&& body)
+{
+    try {
+        body();
+    } catch (const std::exception& e) {
+        riporta(e);
+    }
+}
+
+} // namespace
+
 bool TFrmVisSel::apriQuery()
 {
     try {
@@ -151,62 +184,69 @@ bool TFrmVisSel::apriQuery()
         // do not run into the same error again.
         ui->BTSback->setEnabled(false);
         ui->BTSnext->setEnabled(false);
-        const auto* err = dynamic_cast<const zr::Error*>(&e);
-        platform::reportError(err ? err->message() : QString::fromLocal8Bit(e.what()));
+        riporta(e);
         return false;
     }
 }
 
 void TFrmVisSel::FormActivate()
 {
-    if (!apriQuery())
-        return;
-    if (!m_query->isEmpty()) {
-        m_query->first();
-        MostraContatto();
-    } else {
-        ui->BTSback->setEnabled(false);
-        ui->BTSnext->setEnabled(false);
-        ui->PANnum->setText(QStringLiteral("0 contatti!"));
-    }
+    protetto([&] {
+        if (!apriQuery())
+            return;
+        if (!m_query->isEmpty()) {
+            m_query->first();
+            MostraContatto();
+        } else {
+            ui->BTSback->setEnabled(false);
+            ui->BTSnext->setEnabled(false);
+            ui->PANnum->setText(QStringLiteral("0 contatti!"));
+        }
+    });
 }
 
 void TFrmVisSel::BTSnextClick()
 {
-    if (ui->BTSnext->isEnabled())
-        ui->BTSback->setEnabled(true);
-    if (!m_query->active())
-        return;
-    if (!m_query->isEmpty())
-        m_query->next();
-    MostraContatto();
-    if (m_query->recNo() == m_query->recordCount())
-        ui->BTSnext->setEnabled(false);
+    protetto([&] {
+        if (ui->BTSnext->isEnabled())
+            ui->BTSback->setEnabled(true);
+        if (!m_query->active())
+            return;
+        if (!m_query->isEmpty())
+            m_query->next();
+        MostraContatto();
+        if (m_query->recNo() == m_query->recordCount())
+            ui->BTSnext->setEnabled(false);
+    });
 }
 
 void TFrmVisSel::BTSbackClick()
 {
-    if (ui->BTSback->isEnabled())
-        ui->BTSnext->setEnabled(true);
-    if (!m_query->active())
-        return;
-    if (!m_query->isEmpty())
-        m_query->prior();
-    MostraContatto();
-    if (m_query->recNo() == 1)
-        ui->BTSback->setEnabled(false);
+    protetto([&] {
+        if (ui->BTSback->isEnabled())
+            ui->BTSnext->setEnabled(true);
+        if (!m_query->active())
+            return;
+        if (!m_query->isEmpty())
+            m_query->prior();
+        MostraContatto();
+        if (m_query->recNo() == 1)
+            ui->BTSback->setEnabled(false);
+    });
 }
 
 void TFrmVisSel::rgOrdinaClick()
 {
-    m_query->close();
-    m_query->setSql(testoQuery(ordine()));
-    if (!apriQuery())
-        return;
-    if (!m_query->isEmpty())
-        m_query->first();
-    MostraContatto();
-    BTSbackClick();
+    protetto([&] {
+        m_query->close();
+        m_query->setSql(testoQuery(ordine()));
+        if (!apriQuery())
+            return;
+        if (!m_query->isEmpty())
+            m_query->first();
+        MostraContatto();
+        BTSbackClick();
+    });
 }
 
 void TFrmVisSel::LabMailClick()

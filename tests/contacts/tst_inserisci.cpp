@@ -2,8 +2,10 @@
 // through the engine afterwards.
 #include "TestEnv.h"
 #include "contacts/RegoleInserimento.h"
+#include "contacts/Rubrica.h"
 #include "contacts/TFrmInserisci.h"
 #include "engine/DataSet.h"
+#include "engine/detail/Sqlite.h"
 #include "platform/Desktop.h"
 
 #include <QFrame>
@@ -11,6 +13,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
+#include <sqlite3.h>
 
 using contacts::Campo;
 
@@ -24,11 +27,7 @@ const QString kBloccato =
 void creaRubrica()
 {
     engine::Table t(QStringLiteral("Rubry.Db"));
-    t.fieldDefs = {{QStringLiteral("NumID"), engine::FieldKind::AutoInc, 0, true},
-                   {QStringLiteral("Cognome"), engine::FieldKind::String, 50, false},
-                   {QStringLiteral("Nome"), engine::FieldKind::String, 50, false},
-                   {QStringLiteral("Numero"), engine::FieldKind::String, 20, false},
-                   {QStringLiteral("Mail"), engine::FieldKind::String, 40, false}};
+    DichiaraCampiRubrica(t);
     t.createTable();
 }
 
@@ -425,6 +424,26 @@ private Q_SLOTS:
         QVERIFY(b.env.desktop.boxes.isEmpty());
     }
 
+    // Back in the name edit (emptied on entry) a click on "Inserisci" leaves it empty: the
+    // name rule takes the focus back and nothing is stored.
+    void emptyNameClickStoresNothing()
+    {
+        Banco b;
+        QVERIFY(b.mostra());
+        b.compila(QStringLiteral("Mario"), QStringLiteral("Rossi"), QStringLiteral("06"),
+                  QStringLiteral("m@r"));
+        QTest::mouseClick(b.ui->EDTnome, Qt::LeftButton);
+        QCOMPARE(b.ui->EDTnome->text(), QString());
+        b.inserisci();
+        QTRY_COMPARE(b.fuoco(), b.ui->EDTnome);
+        QVERIFY(b.env.desktop.boxes.isEmpty());
+        QVERIFY(leggiRubrica().isEmpty());
+        b.digita(QStringLiteral("Luigi"));
+        b.inserisci();
+        QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
+        QCOMPARE(leggiRubrica(), (QList<Contatto>{{1, "Rossi", "Luigi", "06", "m@r"}}));
+    }
+
     void cancelResets()
     {
         Banco b;
@@ -450,6 +469,48 @@ private Q_SLOTS:
         b.w->hide();
         QVERIFY(b.mostra());
         QVERIFY(b.segnaposti());
+    }
+
+    // The table is held by another program while storing: the error box, nothing stored,
+    // the edits keep their texts and states so that "Inserisci" can be pressed again.
+    void lockedTableKeepsEdits()
+    {
+        Banco b;
+        engine::detail::setBusyTimeout(0);
+        QVERIFY(b.mostra());
+        b.compila(QStringLiteral("Mario"), QStringLiteral("Rossi"), QStringLiteral("06"),
+                  QStringLiteral("m@r"));
+        b.inserisci(); // opens the cursor
+        QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
+        b.env.desktop.clear();
+
+        sqlite3* altro = nullptr;
+        const QByteArray path = engine::Table(QStringLiteral("Rubry.Db")).filePath().toUtf8();
+        QCOMPARE(sqlite3_open(path.constData(), &altro), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(altro, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+        b.compila(QStringLiteral("Anna"), QStringLiteral("Bianchi"), QStringLiteral("02"),
+                  QStringLiteral("a@b"));
+        b.inserisci();
+        QCOMPARE(b.env.desktop.texts(), QStringList{kBloccato});
+        QCOMPARE(b.env.desktop.boxes.first().caption, QStringLiteral("Errore"));
+        QCOMPARE(b.ui->EDTnome->text(), QStringLiteral("Anna"));
+        QCOMPARE(b.ui->EDTmail->text(), QStringLiteral("a@b"));
+        for (QLineEdit* e : b.edits())
+            QVERIFY(b.w->inserito(e));
+
+        sqlite3_exec(altro, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(altro);
+        engine::detail::setBusyTimeout(500);
+        QCOMPARE(leggiRubrica().size(), 1);
+
+        // Released, the same edits are stored at the next press.
+        b.env.desktop.clear();
+        b.inserisci();
+        QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
+        const auto rubrica = leggiRubrica();
+        QCOMPARE(rubrica.size(), 2);
+        QCOMPARE(rubrica[1], (Contatto{2, "Bianchi", "Anna", "02", "a@b"}));
     }
 
     // The table cannot be opened: the default error report with the engine's text.

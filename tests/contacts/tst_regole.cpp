@@ -7,7 +7,9 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -325,38 +327,79 @@ private Q_SLOTS:
         QCOMPARE(w.focusWidget(), w.numero);
     }
 
-    // Paste goes through the same filter.
-    void pasteFiltered_data()
+    // Text that arrives without a typed key goes through the same filter: the paste key,
+    // the context menu's paste, a drop, an input method's composed text.
+    void textWithoutKeys_data()
     {
         QTest::addColumn<TipoFinestra>("tipo");
         QTest::addColumn<Campo>("campo");
-        QTest::addColumn<QString>("incollato");
+        QTest::addColumn<QString>("via");
+        QTest::addColumn<QString>("testo");
         QTest::addColumn<QString>("atteso");
-        QTest::newRow("N nome") << TipoFinestra::NuovoContatto << Campo::Nome << "D'Amico 3"
-                                << "DAmico";
-        QTest::newRow("N numero") << TipoFinestra::NuovoContatto << Campo::Numero << "+39 06-1234"
-                                  << "39061234";
-        QTest::newRow("M numero") << TipoFinestra::ModificaContatto << Campo::Numero
-                                  << "+39 06-1234"
-                                  << "3906-1234";
-        QTest::newRow("M mail") << TipoFinestra::ModificaContatto << Campo::Mail << "a b@c"
-                                << "a b@c";
+        const auto N = TipoFinestra::NuovoContatto;
+        const auto M = TipoFinestra::ModificaContatto;
+        for (const char* via : {"paste key", "context menu", "drop", "input method"}) {
+            const QByteArray v(via);
+            QTest::newRow(v + " N nome")
+                << N << Campo::Nome << QString::fromLatin1(via) << "D'Amico 3 Niccol\u00f2"
+                << "DAmicoNiccol";
+            QTest::newRow(v + " N numero")
+                << N << Campo::Numero << QString::fromLatin1(via) << "+39 06-1234"
+                << "39061234";
+            QTest::newRow(v + " M numero")
+                << M << Campo::Numero << QString::fromLatin1(via) << "+39 06-1234"
+                << "3906-1234";
+            QTest::newRow(v + " M mail")
+                << M << Campo::Mail << QString::fromLatin1(via) << "a b@c\u00f2"
+                << "a b@c\u00f2";
+        }
     }
-    void pasteFiltered()
+    void textWithoutKeys()
     {
         QFETCH(TipoFinestra, tipo);
         QFETCH(Campo, campo);
-        QFETCH(QString, incollato);
+        QFETCH(QString, via);
+        QFETCH(QString, testo);
         QFETCH(QString, atteso);
         testing_support::TestEnv env;
         Banco w(tipo);
         QVERIFY(mostra(w));
         QLineEdit* e = w.edit(campo);
         e->setFocus(Qt::TabFocusReason);
-        QGuiApplication::clipboard()->setText(incollato);
-        if (QGuiApplication::clipboard()->text() != incollato)
-            QSKIP("no clipboard on this platform");
-        QTest::keySequence(e, QKeySequence(QKeySequence::Paste));
+        if (via == QLatin1String("paste key") || via == QLatin1String("context menu")) {
+            QGuiApplication::clipboard()->setText(testo);
+            if (QGuiApplication::clipboard()->text() != testo)
+                QSKIP("no clipboard on this platform");
+        }
+        if (via == QLatin1String("paste key")) {
+            QTest::keySequence(e, QKeySequence(QKeySequence::Paste));
+        } else if (via == QLatin1String("context menu")) {
+            QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                 e->mapToGlobal(QPoint(5, 5)));
+            QCoreApplication::sendEvent(e, &ev);
+            QMenu* menu = nullptr;
+            QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+            // the fifth entry after undo, redo, a separator, cut and copy
+            const auto azioni = menu->actions();
+            QVERIFY(azioni.size() > 5);
+            QAction* incolla = azioni.at(5);
+            QVERIFY(incolla->text().contains(QStringLiteral("Paste")));
+            incolla->trigger();
+            menu->close();
+        } else if (via == QLatin1String("drop")) {
+            QMimeData mime;
+            mime.setText(testo);
+            QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &mime, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QCoreApplication::sendEvent(e, &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(e, &drop);
+        } else {
+            QInputMethodEvent im;
+            im.setCommitString(testo);
+            QCoreApplication::sendEvent(e, &im);
+        }
         QCOMPARE(e->text(), atteso);
     }
 

@@ -1,6 +1,7 @@
 // The browse window over an empty table, one contact and several: the cards, the arrows,
 // the order choices and the mail to the shown contact.
 #include "TestEnv.h"
+#include "contacts/Rubrica.h"
 #include "contacts/TFrmVisSel.h"
 #include "engine/DataSet.h"
 #include "platform/Desktop.h"
@@ -34,11 +35,7 @@ const QList<Voce> kParecchi = {
 void creaRubrica(const QList<Voce>& voci)
 {
     engine::Table t(QStringLiteral("Rubry.Db"));
-    t.fieldDefs = {{QStringLiteral("NumID"), engine::FieldKind::AutoInc, 0, true},
-                   {QStringLiteral("Cognome"), engine::FieldKind::String, 50, false},
-                   {QStringLiteral("Nome"), engine::FieldKind::String, 50, false},
-                   {QStringLiteral("Numero"), engine::FieldKind::String, 20, false},
-                   {QStringLiteral("Mail"), engine::FieldKind::String, 40, false}};
+    DichiaraCampiRubrica(t);
     t.createTable();
     t.open();
     for (const Voce& v : voci) {
