@@ -96,8 +96,11 @@ void TFrmModifica::scriviCampo(QLineEdit* edit, const QString& text)
 {
     if (!m_tbl.active())
         return;
-    if (!inModifica())
+    if (!inModifica()) {
+        if (m_tbl.isEmpty())
+            return; // no record to change: editing would begin a new one
         m_tbl.edit();
+    }
     m_tbl.fieldByName(campoDi(edit)).setValue(text);
 }
 

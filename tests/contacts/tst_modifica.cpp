@@ -609,6 +609,8 @@ private Q_SLOTS:
         QCOMPARE(tbl().state(), engine::DataSet::State::Browse);
         entra(ui().EDTnome);
         QCOMPARE(tbl().state(), engine::DataSet::State::Browse);
+        QTest::keyClicks(ui().EDTnome, QStringLiteral("Nuovo"));
+        QCOMPARE(tbl().state(), engine::DataSet::State::Browse);
         QTest::mouseClick(ui().BBmem, Qt::LeftButton);
         QCOMPARE(contenuto(), kIniziale);
     }
