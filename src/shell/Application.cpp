@@ -1,6 +1,7 @@
 #include "shell/Application.h"
 
 #include "contacts/ScambioDati.h"
+#include "contacts/TFrmCanc.h"
 #include "contacts/TFrmInserisci.h"
 #include "contacts/TFrmVisSel.h"
 #include "contacts/TfrmStampe.h"
@@ -91,10 +92,15 @@ bool Application::notify(QObject* receiver, QEvent* event)
     }
 }
 
+TFrmCanc* FrmCanc = nullptr;
+
 StartUp::~StartUp()
 {
-    for (auto it = m_windows.rbegin(); it != m_windows.rend(); ++it)
+    for (auto it = m_windows.rbegin(); it != m_windows.rend(); ++it) {
+        if (it->data() == FrmCanc)
+            FrmCanc = nullptr;
         delete it->data();
+    }
 }
 
 void StartUp::createMain()
@@ -114,9 +120,9 @@ void StartUp::createSplash()
 
 void StartUp::createSearch()
 {
-    // The search, edit, delete and send window is created here, fourth, and lives to the
-    // end (the contact edit window works on its table cursor):
-    //     m_windows.emplace_back(new TFrmCanc);
+    // Lives to the end: the contact edit window works on its table cursor.
+    FrmCanc = new TFrmCanc;
+    m_windows.emplace_back(FrmCanc);
 }
 
 void StartUp::createWindows()
@@ -136,10 +142,13 @@ void StartUp::wireCommands()
     FrmMain->comandi[QStringLiteral("Visualizzaselezione1")] = ApriModale<TFrmVisSel>;
     FrmMain->comandi[QStringLiteral("Visualizzazionearchivio1")] = StampaArchivio;
     FrmMain->comandi[QStringLiteral("Aggiunginuovaidentit1")] = ApriModale<TFrmInserisci>;
+    FrmMain->comandi[QStringLiteral("Cancellaidentit1")] = [](QWidget*) {
+        if (FrmCanc)
+            FrmCanc->exec(); // the living window, as it was left
+    };
     FrmMain->SaveDialog1CanClose = EsportaRubrica;
     FrmMain->OpenDialog1CanClose = ImportaRubrica;
     // Still to come, in the same way:
-    //     FrmMain->comandi[QStringLiteral("Cancellaidentit1")] = [](QWidget*) { FrmCanc->exec(); };
     //     ...["Controllaversione1"] = ApriModale<TFrmControllaVersione>;
     //     ...["Salvataggiodati1"] = ApriModale<TFrmSalvataggioDati>;
     //     ...["Recuperodati1"] = ApriModale<TFrmRecuperoDati>;

@@ -58,6 +58,10 @@ public:
 };
 
 class TFrmMain;
+class TFrmCanc;
+
+// The search, edit, delete and send window, from start-up to the end of the program.
+extern TFrmCanc* FrmCanc;
 
 // The start-up: the windows that live for the whole run, created in their order, shown by
 // the run loop, and destroyed at the end in reverse order.

@@ -2,6 +2,7 @@
 
 #include "TestEnv.h"
 #include "engine/DataSet.h"
+#include "contacts/TFrmCanc.h"
 #include "services/Maker.h"
 #include "services/TFrmAbout.h"
 #include "shell/Application.h"
@@ -64,10 +65,12 @@ private Q_SLOTS:
         {
             StartUp startUp;
             startUp.createWindows();
-            QCOMPARE(names(startUp.windows()), QStringList({"FrmMain", "FrmAbout", "frmStart"}));
+            QCOMPARE(names(startUp.windows()),
+                     QStringList({"FrmMain", "FrmAbout", "frmStart", "FrmCanc"}));
             QCOMPARE(startUp.windows()[0], static_cast<QWidget*>(FrmMain));
             QCOMPARE(startUp.windows()[1], static_cast<QWidget*>(FrmAbout));
             QCOMPARE(startUp.windows()[2], static_cast<QWidget*>(frmStart));
+            QCOMPARE(startUp.windows()[3], static_cast<QWidget*>(FrmCanc));
             // Nothing is on screen before the run loop shows the main window.
             for (QWidget* w : startUp.windows())
                 QVERIFY(!w->isVisible());
@@ -77,6 +80,7 @@ private Q_SLOTS:
         QVERIFY(!FrmMain);
         QVERIFY(!FrmAbout);
         QVERIFY(!frmStart);
+        QVERIFY(!FrmCanc);
     }
 
     void splashReadsTheAboutWindow()
@@ -232,6 +236,32 @@ private Q_SLOTS:
         QTRY_VERIFY(last.isNull());
         QVERIFY(FrmMain->SaveDialog1CanClose);
         QVERIFY(FrmMain->OpenDialog1CanClose);
+    }
+
+    void searchWindowIsTheLivingOne()
+    {
+        testing_support::TestEnv env;
+        StartUp startUp;
+        startUp.createWindows();
+        QList<QWidget*> shown;
+        QPointer<QWidget> last;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != last) {
+                last = modal;
+                shown << modal;
+                modal->close();
+            }
+        });
+        poll.start();
+        QAction* item = FrmMain->findChild<QAction*>(QStringLiteral("Cancellaidentit1"));
+        item->trigger();
+        last = nullptr;
+        item->trigger();
+        poll.stop();
+        QCOMPARE(shown, (QList<QWidget*>{FrmCanc, FrmCanc}));
+        QVERIFY(FrmCanc); // hidden, not destroyed
     }
 
     void runEndsWhenTheMainWindowCloses()
