@@ -46,6 +46,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
         label->adjustSize();
     }
     ui->Image1->setPixmap(artwork::mainPicture(QSize(kClientWidth, kClientHeight)));
+    ui->N1->setText(QString()); // "-" marks the separator in the design
     ui->N1->setSeparator(true);
 
     const QString csv = QStringLiteral("File di testo (csv) (*.csv)");

@@ -247,6 +247,7 @@ private Q_SLOTS:
                 QCOMPARE(name, QString::fromUtf8(want.name));
                 if (name == QLatin1String("N1")) {
                     QVERIFY(items[i]->isSeparator());
+                    QVERIFY(items[i]->text().isEmpty()); // a plain line, no section title
                     continue;
                 }
                 QVERIFY(!items[i]->isSeparator());

@@ -1,8 +1,8 @@
 // Start-up: the windows that live for the whole run, their order, and the splash.
 
 #include "TestEnv.h"
-#include "engine/DataSet.h"
 #include "contacts/TFrmCanc.h"
+#include "engine/DataSet.h"
 #include "services/Maker.h"
 #include "services/TFrmAbout.h"
 #include "shell/Application.h"
