@@ -1,6 +1,7 @@
 // The table repair tool, run as the program runs it: through the process seam, with the
 // command line "<folder>Pdxrbld.exe -Q+ -R1 "/F<folder>"".
 
+#include "engine/DataSet.h"
 #include "platform/Desktop.h"
 
 #include <QCryptographicHash>
@@ -204,6 +205,20 @@ private Q_SLOTS:
         QCOMPARE(runTool(dir.path()), 0);
     }
 #endif
+
+    // The program itself has the table open through its engine.
+    void tableOpenInEngine()
+    {
+        QTemporaryDir dir;
+        makeTable(dir.filePath(QStringLiteral("Rubry.Db")));
+        {
+            engine::Table table(QStringLiteral("Rubry.Db"));
+            table.setDatabaseName(dir.path());
+            table.open();
+            QCOMPARE(runTool(dir.path()), -2);
+        }
+        QCOMPARE(runTool(dir.path()), 0);
+    }
 
     // Another program holding a write lock through SQLite alone.
     void tableBusyInSqlite()
