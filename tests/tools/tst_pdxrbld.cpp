@@ -257,6 +257,21 @@ private Q_SLOTS:
         QCOMPARE(out.contains("Rubry.Db"), printed);
     }
 
+    // The folder as a Windows command line parser hands it over: with a stray quote.
+    void strayQuoteInFolder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Rubry.Db"));
+        makeTable(path);
+        damage(path, Damage::IndexEntry);
+        QProcess tool;
+        tool.start(toolPath(), {QStringLiteral("-Q+"), QStringLiteral("-R1"),
+                                QStringLiteral("/F") + dir.path() + QStringLiteral("/\"")});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 1);
+        QCOMPARE(runTool(dir.path()), 0);
+    }
+
     void badCommandLine()
     {
         QProcess tool;
