@@ -182,8 +182,10 @@ public:
     void setFilter(const QString& filter);
     bool filtered() const { return m_filtered; }
     void setFiltered(bool on);
-    // Filter from bound values: field name -> value (value ending in "*" = prefix).
-    // Values are matched literally, whatever characters they hold.
+    // Filter from literal values: field name -> value (a value of two or more characters
+    // ending in "*" is a prefix). Values are matched literally, whatever characters they
+    // hold ("D'Amico" is fine); filter() then reads back as the equivalent text, with
+    // quotes doubled. Like setFilter(), it applies while filtered() is on.
     void setFilterValues(const QList<QPair<QString, QString>>& terms);
 
     // Bulk work in one transaction: everything between begin and commit is one unit.
@@ -232,6 +234,10 @@ public:
     // text that is not a single SELECT is refused with an engine error.
     QString sql() const { return m_sql; }
     void setSql(const QString& sql) { m_sql = sql; }
+    // A table read without ORDER BY comes in its own order: key order for a keyed table,
+    // insertion order otherwise. The result is read as the cursor moves and kept: it is
+    // the state of the files when the query was opened (records posted later, or inside
+    // another cursor's open transaction, are not in it).
     // Values bound to ":name" or "?" placeholders, in order.
     void setParams(const QVariantList& params) { m_params = params; }
 

@@ -40,7 +40,31 @@ private slots:
     void writeWhileOtherConnectionWritesRaises_data();
     void writeWhileOtherConnectionWritesRaises();
     void journalModeIsDelete();
+    void secondCursorDuringTransaction();
 };
+
+void TstLocks::secondCursorDuringTransaction()
+{
+    testing_support::TestEnv env;
+    createContacts();
+    Table writer(QStringLiteral("rubry"));
+    writer.open();
+    addContacts(writer, {{"Rossi", "Mario"}});
+    writer.startTransaction();
+    addContacts(writer, {{"Verdi", "Carlo"}});
+    // Another cursor and a query open and read the committed records meanwhile.
+    Table reader(QStringLiteral("Rubry.Db"));
+    reader.open();
+    QCOMPARE(reader.recordCount(), 1);
+    Query q;
+    q.setSql("select * from rubry");
+    q.open();
+    QCOMPARE(q.recordCount(), 1);
+    writer.commit();
+    reader.first(); // looks at the file again
+    QCOMPARE(reader.recordCount(), 2);
+    QCOMPARE(column(reader, "Cognome"), (QStringList{"Rossi", "Verdi"}));
+}
 
 void TstLocks::openTableHoldsSharedLock()
 {

@@ -128,6 +128,8 @@ void TstQuery::forms_data()
         << "DESCR" << QStringList{"due", "tre"};
     QTest::newRow("keyed table in key order") << "select * from tabexport"
                                               << "DESCR" << QStringList{"uno", "due", "tre"};
+    QTest::newRow("keyed table with where") << "select DESCR from tabexport where PROGR >= 2" << "DESCR"
+                                            << QStringList{"due", "tre"};
     QTest::newRow("trailing semicolon") << "select * from tabexport;"
                                         << "PROGR" << QStringList{"1", "2", "3"};
     QTest::newRow("subquery")

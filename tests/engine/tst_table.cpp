@@ -119,9 +119,7 @@ void TstTable::missingTableRaises()
     }
     QVERIFY(!t.active());
     // A file that is not a table.
-    env.writeFile(
-        "junk.db",
-        QByteArray("this is not a database, just some text of some length....", 60).repeated(100));
+    env.writeFile("junk.db", QByteArray("this is not a database, just some text. ").repeated(100));
     Table junk(QStringLiteral("junk"));
     QVERIFY_THROWS_EXCEPTION(zr::EngineError, junk.open());
     QVERIFY(!junk.active());

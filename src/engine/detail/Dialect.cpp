@@ -373,7 +373,7 @@ TranslatedQuery translateQuery(const QString& text, const AttachFn& attach)
     }
     // One table, nothing that fixes or changes the order at the top level?
     QSet<QString> schemas;
-    for (const Item& item : byName)
+    for (const Item& item : std::as_const(byName))
         schemas.insert(item.where.schema);
     bool plain = schemas.size() == 1;
     int depth = 0;
@@ -386,13 +386,11 @@ TranslatedQuery translateQuery(const QString& text, const AttachFn& attach)
             --depth;
         else if (isWord(t, "from"))
             ++froms;
-        else if (depth == 0 &&
-                 (isWord(t, "order") || isWord(t, "group") || isWord(t, "limit") ||
-                  isWord(t, "union") || isWord(t, "except") || isWord(t, "intersect") ||
-                  isWord(t, "join") || isWord(t, "distinct") || isPunct(t, ",")))
-            plain = plain && !(isWord(t, "join") || isWord(t, "order") || isWord(t, "group") ||
-                               isWord(t, "limit") || isWord(t, "union") || isWord(t, "except") ||
-                               isWord(t, "intersect") || isWord(t, "distinct"));
+        else if (depth == 0)
+            for (const char* w :
+                 {"order", "group", "limit", "union", "except", "intersect", "join", "distinct"})
+                if (isWord(t, w))
+                    plain = false;
     }
     if (plain && froms == 1)
         out.soleSchema = *schemas.begin();
