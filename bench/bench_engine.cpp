@@ -67,6 +67,13 @@ int main(int argc, char** argv)
 
     bench::report("engine_build_1m_contacts", bench::timeMs([&] { buildContacts(count); }, 1));
 
+    bench::report("engine_table_open_close", bench::timeMs(
+                                                 [&] {
+                                                     Table t(QStringLiteral("rubry"));
+                                                     t.open();
+                                                 },
+                                                 5));
+
     struct Case
     {
         const char* name;
