@@ -208,12 +208,27 @@ void TstFilter::postedRecordLeavingFilter()
     table->edit();
     table->fieldByName("Nome").setValue("Giulio");
     table->post();
+    // The record left the set: the cursor stands on the one that took its place.
+    QCOMPARE(table->fieldByName("Cognome").asString(), QString("Verdi"));
+    QCOMPARE(table->recNo(), 1);
+    table->next();
+    QCOMPARE(table->fieldByName("Cognome").asString(), QString("Neri"));
     QCOMPARE(table->recordCount(), 2);
     QCOMPARE(column(*table, "Cognome"), (QStringList{"Verdi", "Neri"}));
     // A new record inside the filter joins the set.
     table->insertRecord({QVariant(), "Nuovo", "Marta", "", ""});
     QCOMPARE(table->recordCount(), 3);
     QCOMPARE(table->recNo(), 3);
+    // Editing the only record of a set out of it leaves the set empty.
+    table->setFilter("Nome = 'Marta'");
+    QCOMPARE(table->recordCount(), 1);
+    table->edit();
+    QCOMPARE(table->state(), DataSet::State::Edit);
+    table->fieldByName("Nome").setValue("Giulio");
+    table->post();
+    QVERIFY(table->isEmpty());
+    QVERIFY(table->eof() && table->bof());
+    QCOMPARE(table->recNo(), 0);
 }
 
 void TstFilter::prefixUsesIndex()
