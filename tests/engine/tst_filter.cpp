@@ -28,6 +28,8 @@ private slots:
     void recordNumbersUnderFilter();
     void postedRecordLeavingFilter();
     void prefixUsesIndex();
+    void prefixBounds_data();
+    void prefixBounds();
 
 private:
     std::unique_ptr<testing_support::TestEnv> env;
@@ -89,6 +91,7 @@ void TstFilter::semantics_data()
     QTest::newRow("empty value") << "Nome = ''" << QStringList{"Rosa"};
     QTest::newRow("no match") << "Nome = 'Giuseppe'" << QStringList{};
     QTest::newRow("number on integer field") << "NumID = 3" << QStringList{"Verdi"};
+    QTest::newRow("prefix on integer field") << "NumID = '1*'" << QStringList{"Rossi", "Ocra"};
     QTest::newRow("text on integer field") << "NumID = '2'" << QStringList{"Bianchi"};
 }
 
@@ -248,8 +251,10 @@ void TstFilter::prefixUsesIndex()
     sqlite3_stmt* st = nullptr;
     const QByteArray q = ("SELECT count(*) FROM records WHERE " + sql.where).toUtf8();
     QCOMPARE(sqlite3_prepare_v2(db, q.constData(), -1, &st, nullptr), SQLITE_OK);
-    sqlite3_bind_text(st, 1, sql.params.at(0).toString().toUtf8().constData(), -1,
-                      SQLITE_TRANSIENT);
+    QCOMPARE(sql.params.size(), 2); // a range over the text field
+    for (int i = 0; i < sql.params.size(); ++i)
+        sqlite3_bind_text(st, i + 1, sql.params.at(i).toString().toUtf8().constData(), -1,
+                          SQLITE_TRANSIENT);
     QCOMPARE(sqlite3_step(st), SQLITE_ROW);
     QCOMPARE(sqlite3_column_int(st, 0), 3);
     QCOMPARE(sqlite3_stmt_status(st, SQLITE_STMTSTATUS_FULLSCAN_STEP, 0), 0);
@@ -257,6 +262,25 @@ void TstFilter::prefixUsesIndex()
     sqlite3_close(db);
     table->setFilter("Nome = 'Mar*'");
     QCOMPARE(table->recordCount(), 3);
+}
+
+void TstFilter::prefixBounds_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("upper");
+    QTest::newRow("ascii") << "Mar"
+                           << "Mas";
+    QTest::newRow("accented") << QString::fromUtf8("Niccol\xc3\xb2")
+                              << QString::fromUtf8("Niccol\xc3\xb3");
+    QTest::newRow("before surrogates") << QString(QChar(0xD7FF)) << QString(QChar(0xE000));
+    QTest::newRow("last code point") << QString::fromUcs4(U"a\U0010FFFF") << QString();
+}
+
+void TstFilter::prefixBounds()
+{
+    QFETCH(QString, prefix);
+    QFETCH(QString, upper);
+    QCOMPARE(detail::prefixUpperBound(prefix), upper);
 }
 
 QTEST_GUILESS_MAIN(TstFilter)
