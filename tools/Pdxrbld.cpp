@@ -258,9 +258,15 @@ bool parse(int argc, char** argv, Options& options)
             options.repair = true;
         else if (upper == QLatin1String("-R0"))
             options.repair = false;
-        else if (upper.startsWith(QLatin1String("/F")) || upper.startsWith(QLatin1String("-F")))
+        else if (upper.startsWith(QLatin1String("/F")) || upper.startsWith(QLatin1String("-F"))) {
+            // On Windows "/FC:\Dati\" arrives as /FC:\Dati" (the backslash escapes the
+            // closing quote): a stray quote is no part of a folder name.
             options.folder = arg.mid(2);
-        else
+            while (options.folder.endsWith(u'"'))
+                options.folder.chop(1);
+            while (options.folder.startsWith(u'"'))
+                options.folder.remove(0, 1);
+        } else
             return false;
     }
     return true;

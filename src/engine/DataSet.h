@@ -75,16 +75,16 @@ public:
     void setActive(bool on) { on ? open() : close(); }
     State state() const { return m_state; }
 
-    // Navigation over the current set.
     // Navigation over the current set. A pending edit is posted first when it changed
-    // something, cancelled otherwise.
-    void first(); // also sets bof()
+    // something, cancelled otherwise. eof() is true after next() past the last record,
+    // after last(), or on an empty set; bof() likewise after prior() before the first
+    // record, after first(), or on an empty set.
+    void first();
     void next();
     void prior();
-    void last();      // also sets eof()
-    bool eof() const; // true after next() past the last record, after last(), or on an empty set
-    bool
-    bof() const; // true after prior() before the first record, after first(), or on an empty set
+    void last();
+    bool eof() const;
+    bool bof() const;
     bool isEmpty();
     int recordCount(); // records of the (filtered) set
     int recNo();       // 1-based; 0 on an empty set or while inserting

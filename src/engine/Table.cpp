@@ -542,8 +542,9 @@ void Table::post()
     row.values = values;
     t->cursor->fillKey(row);
     const bool filtered = m_filtered && !t->terms.isEmpty();
+    const bool inSet = !filtered || t->cursor->inSet(row.rowid);
     if (m_state == State::Insert)
-        t->cursor->noteInserted(filtered ? t->cursor->inSet(row.rowid) : true);
+        t->cursor->noteInserted(inSet);
     else if (filtered)
         t->cursor->invalidate();
     else
@@ -551,7 +552,11 @@ void Table::post()
     d->cur = row;
     d->hasCur = true;
     d->rowKnown = false;
-    d->eof = d->bof = false;
+    if (!inSet) {
+        // The record left the set: the cursor stands on the one that takes its place.
+        resolveRow();
+    }
+    d->eof = d->bof = !d->hasCur;
     d->modified = false;
     d->buf.clear();
     setState(State::Browse);

@@ -28,6 +28,8 @@ private slots:
     void recordNumbersUnderFilter();
     void postedRecordLeavingFilter();
     void prefixUsesIndex();
+    void prefixBounds_data();
+    void prefixBounds();
 
 private:
     std::unique_ptr<testing_support::TestEnv> env;
@@ -89,6 +91,7 @@ void TstFilter::semantics_data()
     QTest::newRow("empty value") << "Nome = ''" << QStringList{"Rosa"};
     QTest::newRow("no match") << "Nome = 'Giuseppe'" << QStringList{};
     QTest::newRow("number on integer field") << "NumID = 3" << QStringList{"Verdi"};
+    QTest::newRow("prefix on integer field") << "NumID = '1*'" << QStringList{"Rossi", "Ocra"};
     QTest::newRow("text on integer field") << "NumID = '2'" << QStringList{"Bianchi"};
 }
 
@@ -208,12 +211,27 @@ void TstFilter::postedRecordLeavingFilter()
     table->edit();
     table->fieldByName("Nome").setValue("Giulio");
     table->post();
+    // The record left the set: the cursor stands on the one that took its place.
+    QCOMPARE(table->fieldByName("Cognome").asString(), QString("Verdi"));
+    QCOMPARE(table->recNo(), 1);
+    table->next();
+    QCOMPARE(table->fieldByName("Cognome").asString(), QString("Neri"));
     QCOMPARE(table->recordCount(), 2);
     QCOMPARE(column(*table, "Cognome"), (QStringList{"Verdi", "Neri"}));
     // A new record inside the filter joins the set.
     table->insertRecord({QVariant(), "Nuovo", "Marta", "", ""});
     QCOMPARE(table->recordCount(), 3);
     QCOMPARE(table->recNo(), 3);
+    // Editing the only record of a set out of it leaves the set empty.
+    table->setFilter("Nome = 'Marta'");
+    QCOMPARE(table->recordCount(), 1);
+    table->edit();
+    QCOMPARE(table->state(), DataSet::State::Edit);
+    table->fieldByName("Nome").setValue("Giulio");
+    table->post();
+    QVERIFY(table->isEmpty());
+    QVERIFY(table->eof() && table->bof());
+    QCOMPARE(table->recNo(), 0);
 }
 
 void TstFilter::prefixUsesIndex()
@@ -233,8 +251,10 @@ void TstFilter::prefixUsesIndex()
     sqlite3_stmt* st = nullptr;
     const QByteArray q = ("SELECT count(*) FROM records WHERE " + sql.where).toUtf8();
     QCOMPARE(sqlite3_prepare_v2(db, q.constData(), -1, &st, nullptr), SQLITE_OK);
-    sqlite3_bind_text(st, 1, sql.params.at(0).toString().toUtf8().constData(), -1,
-                      SQLITE_TRANSIENT);
+    QCOMPARE(sql.params.size(), 2); // a range over the text field
+    for (int i = 0; i < sql.params.size(); ++i)
+        sqlite3_bind_text(st, i + 1, sql.params.at(i).toString().toUtf8().constData(), -1,
+                          SQLITE_TRANSIENT);
     QCOMPARE(sqlite3_step(st), SQLITE_ROW);
     QCOMPARE(sqlite3_column_int(st, 0), 3);
     QCOMPARE(sqlite3_stmt_status(st, SQLITE_STMTSTATUS_FULLSCAN_STEP, 0), 0);
@@ -242,6 +262,25 @@ void TstFilter::prefixUsesIndex()
     sqlite3_close(db);
     table->setFilter("Nome = 'Mar*'");
     QCOMPARE(table->recordCount(), 3);
+}
+
+void TstFilter::prefixBounds_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("upper");
+    QTest::newRow("ascii") << "Mar"
+                           << "Mas";
+    QTest::newRow("accented") << QString::fromUtf8("Niccol\xc3\xb2")
+                              << QString::fromUtf8("Niccol\xc3\xb3");
+    QTest::newRow("before surrogates") << QString(QChar(0xD7FF)) << QString(QChar(0xE000));
+    QTest::newRow("last code point") << QString::fromUcs4(U"a\U0010FFFF") << QString();
+}
+
+void TstFilter::prefixBounds()
+{
+    QFETCH(QString, prefix);
+    QFETCH(QString, upper);
+    QCOMPARE(detail::prefixUpperBound(prefix), upper);
 }
 
 QTEST_GUILESS_MAIN(TstFilter)

@@ -5,7 +5,7 @@
 #include "TestEnv.h"
 #include "engine/DataSet.h"
 #include "engine/ErrorCodes.h"
-#include "engine/detail/Sqlite.h"
+#include "engine/Engine.h"
 
 #include <QTest>
 #include <fcntl.h>
@@ -33,7 +33,7 @@ class TstLocks : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { detail::setBusyTimeout(50); }
+    void initTestCase() { engine::setBusyTimeout(50); }
     void openTableHoldsSharedLock();
     void openQueryHoldsSharedLock();
     void openFailsWhileCopied();

@@ -276,6 +276,10 @@ void TstTable::indexDefinitionsRoundTrip_data()
     using O = IndexOption;
     QTest::newRow("none") << QList<IndexDef>{};
     QTest::newRow("primary on integer") << QList<IndexDef>{{"", "PROGR", "", O::Primary}};
+    QTest::newRow("descending primary")
+        << QList<IndexDef>{{"", "PROGR", "", O::Primary | O::Descending}};
+    QTest::newRow("case-insensitive primary on text")
+        << QList<IndexDef>{{"", "DESCR", "", O::Primary | O::CaseInsensitive}};
     QTest::newRow("named primary two fields")
         << QList<IndexDef>{{"Chiave", "PROGR;NOME", "", O::Primary}};
     QTest::newRow("primary and secondaries")
@@ -615,6 +619,21 @@ void TstTable::keyedTableInKeyOrder()
     QCOMPARE(t.recNo(), 6);
     t.prior();
     QCOMPARE(t.fieldByName("PROGR").asInteger(), 10);
+    t.close();
+
+    // A descending, two-field key.
+    Table d(QStringLiteral("desc.db"));
+    d.fieldDefs = {{"A", FieldKind::Integer, 0, true}, {"B", FieldKind::String, 5, true}};
+    d.indexDefs = {{"", "A;B", "", IndexOption::Primary | IndexOption::Descending}};
+    d.createTable();
+    d.open();
+    for (auto [a, b] : {std::pair{1, "x"}, std::pair{2, "a"}, std::pair{1, "z"}, std::pair{2, "b"}})
+        d.insertRecord({a, QString::fromLatin1(b)});
+    QCOMPARE(column(d, "B"), (QStringList{"b", "a", "z", "x"}));
+    d.last();
+    d.prior();
+    QCOMPARE(d.fieldByName("B").asString(), QString("z"));
+    QCOMPARE(d.recNo(), 3);
 }
 
 void TstTable::fieldsByNameAndPosition()

@@ -1,6 +1,7 @@
 // The table repair tool, run as the program runs it: through the process seam, with the
 // command line "<folder>Pdxrbld.exe -Q+ -R1 "/F<folder>"".
 
+#include "engine/DataSet.h"
 #include "platform/Desktop.h"
 
 #include <QCryptographicHash>
@@ -205,6 +206,20 @@ private Q_SLOTS:
     }
 #endif
 
+    // The program itself has the table open through its engine.
+    void tableOpenInEngine()
+    {
+        QTemporaryDir dir;
+        makeTable(dir.filePath(QStringLiteral("Rubry.Db")));
+        {
+            engine::Table table(QStringLiteral("Rubry.Db"));
+            table.setDatabaseName(dir.path());
+            table.open();
+            QCOMPARE(runTool(dir.path()), -2);
+        }
+        QCOMPARE(runTool(dir.path()), 0);
+    }
+
     // Another program holding a write lock through SQLite alone.
     void tableBusyInSqlite()
     {
@@ -240,6 +255,21 @@ private Q_SLOTS:
         QCOMPARE(tool.exitCode(), 0);
         const QByteArray out = tool.readAllStandardOutput();
         QCOMPARE(out.contains("Rubry.Db"), printed);
+    }
+
+    // The folder as a Windows command line parser hands it over: with a stray quote.
+    void strayQuoteInFolder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Rubry.Db"));
+        makeTable(path);
+        damage(path, Damage::IndexEntry);
+        QProcess tool;
+        tool.start(toolPath(), {QStringLiteral("-Q+"), QStringLiteral("-R1"),
+                                QStringLiteral("/F") + dir.path() + QStringLiteral("/\"")});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 1);
+        QCOMPARE(runTool(dir.path()), 0);
     }
 
     void badCommandLine()

@@ -188,6 +188,23 @@ QString filterText(const QList<FilterTerm>& terms)
     return parts.join(QStringLiteral(" and "));
 }
 
+QString prefixUpperBound(const QString& prefix)
+{
+    // The prefix with its last character replaced by the next one; empty when there is
+    // no such character (the caller then matches with GLOB).
+    const QList<uint> codes = prefix.toUcs4();
+    if (codes.isEmpty())
+        return {};
+    QList<uint> upper = codes;
+    uint next = upper.last() + 1;
+    if (next >= 0xD800 && next <= 0xDFFF)
+        next = 0xE000; // surrogates are no characters
+    if (next > 0x10FFFF)
+        return {};
+    upper.last() = next;
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(upper.constData()), upper.size());
+}
+
 QString globPrefix(const QString& prefix)
 {
     QString out;
@@ -217,8 +234,19 @@ FilterSql filterSql(const QList<FilterTerm>& terms, const TableSchema& schema)
         const FieldDef& def = schema.fields[col];
         const QString name = quoteIdent(def.name);
         if (t.prefix) {
-            parts << name + QStringLiteral(" GLOB ?");
-            out.params << globPrefix(t.value.toString());
+            const QString prefix = t.value.toString();
+            const QString upper = prefixUpperBound(prefix);
+            if (isTextKind(def.kind) && !upper.isEmpty()) {
+                // Text compares byte by byte: the texts that begin with the prefix are the
+                // ones from the prefix up to (not including) its successor. A range keeps
+                // the statement as prepared and walks an index where there is one.
+                parts << u'(' + name + QStringLiteral(" >= ? AND ") + name +
+                             QStringLiteral(" < ?)");
+                out.params << prefix << upper;
+            } else {
+                parts << name + QStringLiteral(" GLOB ?");
+                out.params << globPrefix(prefix);
+            }
             continue;
         }
         // Compare with the value as the field stores it (dates as stored text, booleans 0/1).

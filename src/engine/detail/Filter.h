@@ -32,6 +32,8 @@ QList<FilterTerm> filterFromValues(const QList<QPair<QString, QString>>& values)
 QString filterText(const QList<FilterTerm>& terms);
 // SQL over the schema's columns; raises EngineError for an unknown field.
 FilterSql filterSql(const QList<FilterTerm>& terms, const TableSchema& schema);
+// The smallest text above every text that begins with `prefix`; empty when none.
+QString prefixUpperBound(const QString& prefix);
 // GLOB pattern matching every text that begins with `prefix`.
 QString globPrefix(const QString& prefix);
 
