@@ -1,8 +1,9 @@
 // The search window driven as a user would: criteria, search, count, delete, mail.
+#include "Controlli.h"
+#include "RubricaFixture.h"
 #include "TestEnv.h"
 #include "contacts/TFrmCanc.h"
 #include "engine/DataSet.h"
-#include "engine/detail/Sqlite.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,80 +14,15 @@
 #include <QToolButton>
 #include <QUrlQuery>
 #include <QtTest>
-#include <sqlite3.h>
 
-using engine::FieldKind;
+using testing_support::BloccoScrittura;
+using testing_support::Contatto;
+using testing_support::ControlliCanc;
+using testing_support::controlliCanc;
+using testing_support::creaRubrica;
+using testing_support::righeRubrica;
 
 namespace {
-
-struct Contatto
-{
-    QString cognome, nome, numero, mail;
-};
-
-// The contacts table as the program declares it, filled with the given contacts.
-void creaRubrica(const QList<Contatto>& contatti)
-{
-    engine::Table t(QStringLiteral("Rubry.Db"));
-    t.fieldDefs = {
-        {QStringLiteral("NumID"), FieldKind::AutoInc, 0, true},
-        {QStringLiteral("Cognome"), FieldKind::String, 50, false},
-        {QStringLiteral("Nome"), FieldKind::String, 50, false},
-        {QStringLiteral("Numero"), FieldKind::String, 20, false},
-        {QStringLiteral("Mail"), FieldKind::String, 40, false},
-    };
-    t.createTable();
-    t.open();
-    t.startTransaction();
-    for (const Contatto& c : contatti)
-        t.insertRecord({QVariant(), c.cognome, c.nome, c.numero, c.mail});
-    t.commit();
-    t.close();
-}
-
-// Every stored contact, "NumID Nome Cognome Numero Mail", in NumID order.
-QStringList contenuto()
-{
-    engine::Query q;
-    q.setSql(QStringLiteral("select * from rubry.db order by numid"));
-    q.open();
-    QStringList righe;
-    for (q.first(); !q.eof(); q.next()) {
-        righe << QStringLiteral("%1 %2 %3 %4 %5")
-                     .arg(q.fieldByName(QStringLiteral("NumID")).asInteger())
-                     .arg(q.fieldByName(QStringLiteral("Nome")).asString(),
-                          q.fieldByName(QStringLiteral("Cognome")).asString(),
-                          q.fieldByName(QStringLiteral("Numero")).asString(),
-                          q.fieldByName(QStringLiteral("Mail")).asString());
-    }
-    return righe;
-}
-
-// Another program holding the table for writing: the engine's writes fail while it lasts.
-class Blocco
-{
-public:
-    explicit Blocco(const QString& file)
-    {
-        sqlite3_open(file.toUtf8().constData(), &m_db);
-        m_ok = sqlite3_exec(m_db, "BEGIN IMMEDIATE; UPDATE records SET Nome = Nome", nullptr,
-                            nullptr, nullptr) == SQLITE_OK;
-    }
-    ~Blocco() { rilascia(); }
-    bool ok() const { return m_ok; }
-    void rilascia()
-    {
-        if (m_db) {
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-            sqlite3_close(m_db);
-            m_db = nullptr;
-        }
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-    bool m_ok = false;
-};
 
 const QList<Contatto> kFixture = {
     {QStringLiteral("Rossi"), QStringLiteral("Mario"), QStringLiteral("0612"),
@@ -101,39 +37,6 @@ const QList<Contatto> kFixture = {
     {QStringLiteral("Rossi"), QStringLiteral("Mara"), QStringLiteral("0612"),
      QStringLiteral("mara#1@rossi.it")},
 };
-
-// The search window's controls, found by their names as the user sees them.
-struct ControlliCanc
-{
-    QLabel* Label1;
-    QCheckBox *cbNome, *cbCognome, *cbNumero, *cbMail, *cbNascondi;
-    QLineEdit *EDTnome, *EDTcognome, *EDTnumero, *EDTmail;
-    QPushButton *BBricerca, *BBedita, *BBcancella, *BUTIMMback, *btInvia;
-    QLabel* LabTrovati;
-    QGroupBox* GroupBox1;
-    QTableView* DBGridC;
-};
-
-template <typename T> T* trova(QWidget* w, const char* nome)
-{
-    T* c = w->findChild<T*>(QString::fromLatin1(nome));
-    if (!c)
-        qFatal("control %s not found", nome);
-    return c;
-}
-
-ControlliCanc controlliCanc(QWidget* w)
-{
-    return {trova<QLabel>(w, "Label1"),          trova<QCheckBox>(w, "cbNome"),
-            trova<QCheckBox>(w, "cbCognome"),    trova<QCheckBox>(w, "cbNumero"),
-            trova<QCheckBox>(w, "cbMail"),       trova<QCheckBox>(w, "cbNascondi"),
-            trova<QLineEdit>(w, "EDTnome"),      trova<QLineEdit>(w, "EDTcognome"),
-            trova<QLineEdit>(w, "EDTnumero"),    trova<QLineEdit>(w, "EDTmail"),
-            trova<QPushButton>(w, "BBricerca"),  trova<QPushButton>(w, "BBedita"),
-            trova<QPushButton>(w, "BBcancella"), trova<QPushButton>(w, "BUTIMMback"),
-            trova<QPushButton>(w, "btInvia"),    trova<QLabel>(w, "LabTrovati"),
-            trova<QGroupBox>(w, "GroupBox1"),    trova<QTableView>(w, "DBGridC")};
-}
 
 } // namespace
 
@@ -152,6 +55,15 @@ class TstCanc : public QObject
         w->show();
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    }
+
+    // A fresh table holding the contacts, and the window shown over it.
+    void apri(const QList<Contatto>& contatti = kFixture)
+    {
+        creaRubrica(contatti);
+        w = std::make_unique<TFrmCanc>();
+        c = controlliCanc(w.get());
+        mostra();
     }
 
     // Ticks a criterion the way the user does (its edit becomes enabled) and types the value.
@@ -241,10 +153,7 @@ private Q_SLOTS:
 
     void gridColumns()
     {
-        creaRubrica(kFixture);
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri();
         QAbstractItemModel* m = ui().DBGridC->model();
         QCOMPARE(m->columnCount(), 4);
         const QStringList titoli = {QStringLiteral("Nome"), QStringLiteral("Cognome"),
@@ -261,10 +170,7 @@ private Q_SLOTS:
 
     void activationResetsCriteria()
     {
-        creaRubrica(kFixture);
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri();
         QVERIFY(w->TblAllFx().active());
         for (QCheckBox* box : {ui().cbNome, ui().cbCognome, ui().cbNumero, ui().cbMail})
             QVERIFY(!box->isChecked());
@@ -285,10 +191,7 @@ private Q_SLOTS:
 
     void emptyTableDisablesButtons()
     {
-        creaRubrica({});
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri({});
         QVERIFY(!ui().BBedita->isEnabled());
         QVERIFY(!ui().BBcancella->isEnabled());
     }
@@ -337,10 +240,7 @@ private Q_SLOTS:
         QFETCH(QString, mail);
         QFETCH(QStringList, trovati);
 
-        creaRubrica(kFixture);
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri();
         cerca(nome, cognome, numero, mail);
         QVERIFY2(env->desktop.boxes.isEmpty(), qPrintable(env->desktop.texts().join(u'|')));
         QCOMPARE(griglia(), trovati);
@@ -352,15 +252,12 @@ private Q_SLOTS:
         // The ticked criteria and their values stay for the next search.
         if (!nome.isNull())
             QCOMPARE(ui().EDTnome->text(), nome);
-        QCOMPARE(contenuto().size(), kFixture.size());
+        QCOMPARE(righeRubrica().size(), kFixture.size());
     }
 
     void noCriterionSelectsEveryContact()
     {
-        creaRubrica(kFixture);
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri();
         cerca(QStringLiteral("Mario"), {}, {}, {});
         QCOMPARE(griglia().size(), 1);
         // A ticked box with an empty edit drops out.
@@ -379,10 +276,7 @@ private Q_SLOTS:
 
     void tickClearsAndDisables()
     {
-        creaRubrica(kFixture);
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri();
         QTest::mouseClick(ui().cbNumero, Qt::LeftButton, {}, QPoint(5, 5));
         QTest::keyClicks(ui().EDTnumero, QStringLiteral("0612"));
         QTest::mouseClick(ui().cbNumero, Qt::LeftButton, {}, QPoint(5, 5));
@@ -402,11 +296,8 @@ private Q_SLOTS:
     void deleteContact()
     {
         QFETCH(bool, si);
-        creaRubrica(kFixture);
-        const QStringList prima = contenuto();
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri();
+        const QStringList prima = righeRubrica();
         cerca({}, QStringLiteral("Rossi"), {}, {});
         QCOMPARE(griglia(), (QStringList{"Mario Rossi", "Mara Rossi"}));
         // The user picks the second row.
@@ -424,7 +315,7 @@ private Q_SLOTS:
         QStringList dopo = prima;
         if (si)
             dopo.removeAt(5); // the other contacts keep their NumID
-        QCOMPARE(contenuto(), dopo);
+        QCOMPARE(righeRubrica(), dopo);
         QCOMPARE(griglia(),
                  si ? QStringList{"Mario Rossi"} : (QStringList{"Mario Rossi", "Mara Rossi"}));
         QCOMPARE(ui().LabTrovati->text(), QStringLiteral("Trovati : 2 contatti!"));
@@ -434,13 +325,10 @@ private Q_SLOTS:
 
     void deleteFailsWhileTheTableIsHeld()
     {
-        creaRubrica(kFixture);
-        const QStringList prima = contenuto();
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri();
+        const QStringList prima = righeRubrica();
         cerca({}, QStringLiteral("Rossi"), {}, {});
-        Blocco blocco(env->file(QStringLiteral("Rubry.Db")));
+        BloccoScrittura blocco(env->file(QStringLiteral("Rubry.Db")));
         QVERIFY(blocco.ok());
         env->desktop.answers = {platform::Answer::Yes};
         QTest::mouseClick(ui().BBcancella, Qt::LeftButton);
@@ -450,21 +338,18 @@ private Q_SLOTS:
                               "bloccato!"}));
         QCOMPARE(env->desktop.boxes.last().caption, QStringLiteral("Errore"));
         blocco.rilascia();
-        QCOMPARE(contenuto(), prima);
+        QCOMPARE(righeRubrica(), prima);
         QCOMPARE(griglia(), (QStringList{"Mario Rossi", "Mara Rossi"}));
         QVERIFY(ui().BBcancella->isEnabled());
         // Once the table is free again the same delete goes through.
         env->desktop.answers = {platform::Answer::Yes};
         QTest::mouseClick(ui().BBcancella, Qt::LeftButton);
-        QCOMPARE(contenuto().size(), prima.size() - 1);
+        QCOMPARE(righeRubrica().size(), prima.size() - 1);
     }
 
     void editQuestion()
     {
-        creaRubrica(kFixture);
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri();
         cerca(QStringLiteral("Lucia"), {}, {}, {});
         QTest::mouseClick(ui().BBedita, Qt::LeftButton); // answered No
         QCOMPARE(env->desktop.boxes.size(), 1);
@@ -479,15 +364,12 @@ private Q_SLOTS:
 
     void buttonsFollowAnEmptiedSelection()
     {
-        creaRubrica(kFixture);
-        const QStringList prima = contenuto();
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri();
+        const QStringList prima = righeRubrica();
         cerca(QStringLiteral("Lucia"), {}, {}, {});
         env->desktop.answers = {platform::Answer::Yes};
         QTest::mouseClick(ui().BBcancella, Qt::LeftButton);
-        QCOMPARE(contenuto().size(), prima.size() - 1);
+        QCOMPARE(righeRubrica().size(), prima.size() - 1);
         QVERIFY(griglia().isEmpty());
         // The count keeps the number of the last search ...
         QCOMPARE(ui().LabTrovati->text(), QStringLiteral("Trovati : 1 contatti!"));
@@ -502,15 +384,12 @@ private Q_SLOTS:
         w->BBeditaClick();
         QVERIFY(env->desktop.boxes.isEmpty());
         QCOMPARE(w->TblAllFx().state(), engine::DataSet::State::Browse);
-        QCOMPARE(contenuto().size(), prima.size() - 1);
+        QCOMPARE(righeRubrica().size(), prima.size() - 1);
     }
 
     void deleteLeavesCursorOnNextRecord()
     {
-        creaRubrica(kFixture);
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri();
         cerca(QStringLiteral("Mar*"), {}, {}, {});
         ui().DBGridC->setCurrentIndex(ui().DBGridC->model()->index(0, 0));
         env->desktop.answers = {platform::Answer::Yes};
@@ -553,11 +432,7 @@ private Q_SLOTS:
         QFETCH(QString, testo);
 
         // The selection "three, second empty" is Rossi, Bianchi, Verdi in stored order.
-        creaRubrica(cognome.isEmpty() ? QList<Contatto>{kFixture[0], kFixture[1], kFixture[2]}
-                                      : kFixture);
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri(cognome.isEmpty() ? QList<Contatto>{kFixture[0], kFixture[1], kFixture[2]} : kFixture);
         if (!cognome.isEmpty())
             cerca({}, cognome, {}, {});
         else
@@ -596,10 +471,7 @@ private Q_SLOTS:
 
     void esciClearsTheSelection()
     {
-        creaRubrica(kFixture);
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri();
         cerca(QStringLiteral("Mario"), {}, {}, {});
         QCOMPARE(griglia().size(), 1);
         QTest::mouseClick(ui().BUTIMMback, Qt::LeftButton);
@@ -613,10 +485,7 @@ private Q_SLOTS:
 
     void closeKeepsTheSelection()
     {
-        creaRubrica(kFixture);
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri();
         cerca(QStringLiteral("Mar*"), {}, {}, {});
         QCOMPARE(griglia().size(), 3);
         w->close();
@@ -631,10 +500,7 @@ private Q_SLOTS:
 
     void reopeningSeesContactsAddedMeanwhile()
     {
-        creaRubrica({});
-        w = std::make_unique<TFrmCanc>();
-        c = controlliCanc(w.get());
-        mostra();
+        apri({});
         QVERIFY(!ui().BBedita->isEnabled());
         w->close();
         {

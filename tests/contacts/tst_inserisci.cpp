@@ -1,8 +1,8 @@
 // The new-contact window driven as a user would: Tab, typing, clicks; the table checked
 // through the engine afterwards.
+#include "RubricaFixture.h"
 #include "TestEnv.h"
 #include "contacts/RegoleInserimento.h"
-#include "contacts/Rubrica.h"
 #include "contacts/TFrmInserisci.h"
 #include "engine/DataSet.h"
 #include "engine/detail/Sqlite.h"
@@ -13,9 +13,12 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
-#include <sqlite3.h>
 
 using contacts::Campo;
+using testing_support::BloccoScrittura;
+using testing_support::ContattoNumerato;
+using testing_support::creaRubrica;
+using testing_support::leggiRubricaNumerata;
 
 namespace {
 
@@ -23,35 +26,6 @@ const QString kNonSufficenti = QStringLiteral("I dati non sono sufficenti...!");
 const QString kAggiunta = QStringLiteral("Nuova identità aggiunta con successo alla rubrica!");
 const QString kBloccato =
     QStringLiteral("Impossibile eseguire l'immissione, l'accesso all'archivio è bloccato!");
-
-void creaRubrica()
-{
-    engine::Table t(QStringLiteral("Rubry.Db"));
-    DichiaraCampiRubrica(t);
-    t.createTable();
-}
-
-struct Contatto
-{
-    qint64 numId;
-    QString cognome, nome, numero, mail;
-    bool operator==(const Contatto&) const = default;
-};
-
-QList<Contatto> leggiRubrica()
-{
-    engine::Table t(QStringLiteral("Rubry.Db"));
-    t.open();
-    QList<Contatto> out;
-    for (t.first(); !t.eof(); t.next()) {
-        out.append({t.fieldByName(QStringLiteral("NumID")).asInteger(),
-                    t.fieldByName(QStringLiteral("Cognome")).asString(),
-                    t.fieldByName(QStringLiteral("Nome")).asString(),
-                    t.fieldByName(QStringLiteral("Numero")).asString(),
-                    t.fieldByName(QStringLiteral("Mail")).asString()});
-    }
-    return out;
-}
 
 // The window's controls, found by their names.
 struct Controlli
@@ -266,7 +240,7 @@ private Q_SLOTS:
         QCOMPARE(b.env.desktop.texts(), QStringList{kNonSufficenti});
         QCOMPARE(b.env.desktop.boxes.first().caption, QStringLiteral("Errore"));
         QCOMPARE(b.env.desktop.boxes.first().icon, platform::Icon::Critical);
-        QVERIFY(leggiRubrica().isEmpty());
+        QVERIFY(leggiRubricaNumerata().isEmpty());
         QVERIFY(!b.w->tblInserisci()->active());
         // the edits are not reset by the box
         if (entrati > 0)
@@ -284,8 +258,8 @@ private Q_SLOTS:
         QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
         QCOMPARE(b.env.desktop.boxes.first().caption, QStringLiteral("Messaggio."));
         QCOMPARE(b.env.desktop.boxes.first().icon, platform::Icon::Information);
-        QCOMPARE(leggiRubrica(),
-                 (QList<Contatto>{{1, "Rossi", "Mario", "0612345", "mario@rossi.it"}}));
+        QCOMPARE(leggiRubricaNumerata(),
+                 (QList<ContattoNumerato>{{1, {"Rossi", "Mario", "0612345", "mario@rossi.it"}}}));
         QVERIFY(b.segnaposti());
         QCOMPARE(b.fuoco(), b.ui->BBmem);
 
@@ -295,10 +269,10 @@ private Q_SLOTS:
                   QStringLiteral("mario@rossi.it"));
         b.inserisci();
         QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
-        const auto rubrica = leggiRubrica();
+        const auto rubrica = leggiRubricaNumerata();
         QCOMPARE(rubrica.size(), 2);
         QCOMPARE(rubrica[1].numId, 2);
-        QCOMPARE(rubrica[1].nome, QStringLiteral("Mario"));
+        QCOMPARE(rubrica[1].dati.nome, QStringLiteral("Mario"));
     }
 
     // Entered and left empty is enough: number and e-mail stored empty.
@@ -309,7 +283,8 @@ private Q_SLOTS:
         b.compila(QStringLiteral("Anna"), QStringLiteral("Bianchi"), QString(), QString());
         b.inserisci();
         QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
-        QCOMPARE(leggiRubrica(), (QList<Contatto>{{1, "Bianchi", "Anna", "", ""}}));
+        QCOMPARE(leggiRubricaNumerata(),
+                 (QList<ContattoNumerato>{{1, {"Bianchi", "Anna", "", ""}}}));
     }
 
     // No more than a field holds can be typed.
@@ -323,10 +298,10 @@ private Q_SLOTS:
         QCOMPARE(b.ui->EDTnumero->text().size(), 20);
         QCOMPARE(b.ui->EDTmail->text().size(), 40);
         b.inserisci();
-        const auto rubrica = leggiRubrica();
+        const auto rubrica = leggiRubricaNumerata();
         QCOMPARE(rubrica.size(), 1);
-        QCOMPARE(rubrica[0].nome, QString(50, u'a'));
-        QCOMPARE(rubrica[0].mail, QStringLiteral("x@") + QString(38, u'c'));
+        QCOMPARE(rubrica[0].dati.nome, QString(50, u'a'));
+        QCOMPARE(rubrica[0].dati.mail, QStringLiteral("x@") + QString(38, u'c'));
     }
 
     // The key filters of this window on its own edits.
@@ -374,7 +349,7 @@ private Q_SLOTS:
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
         QCOMPARE(b.env.desktop.texts(), QStringList{contacts::MsgMailErrata()});
-        QVERIFY(leggiRubrica().isEmpty());
+        QVERIFY(leggiRubricaNumerata().isEmpty());
         QCOMPARE(b.ui->EDTmail->text(), QStringLiteral("abc"));
         QCOMPARE(b.ui->EDTnome->text(), QStringLiteral("Mario"));
         QCOMPARE(b.ui->EDTnumero->text(), QStringLiteral("06"));
@@ -385,7 +360,8 @@ private Q_SLOTS:
         b.env.desktop.clear();
         b.inserisci();
         QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
-        QCOMPARE(leggiRubrica(), (QList<Contatto>{{1, "Rossi", "Mario", "06", "abc@x.it"}}));
+        QCOMPARE(leggiRubricaNumerata(),
+                 (QList<ContattoNumerato>{{1, {"Rossi", "Mario", "06", "abc@x.it"}}}));
     }
 
     // Leaving the e-mail edit by Tab: one box, the focus back, the text kept.
@@ -406,7 +382,7 @@ private Q_SLOTS:
         b.env.desktop.clear();
         b.w->BBmemClick();
         QCOMPARE(b.env.desktop.texts(), QStringList{contacts::MsgMailErrata()});
-        QVERIFY(leggiRubrica().isEmpty());
+        QVERIFY(leggiRubricaNumerata().isEmpty());
     }
 
     // The empty name keeps the focus; "Esci", which takes no focus, still closes.
@@ -437,11 +413,12 @@ private Q_SLOTS:
         b.inserisci();
         QTRY_COMPARE(b.fuoco(), b.ui->EDTnome);
         QVERIFY(b.env.desktop.boxes.isEmpty());
-        QVERIFY(leggiRubrica().isEmpty());
+        QVERIFY(leggiRubricaNumerata().isEmpty());
         b.digita(QStringLiteral("Luigi"));
         b.inserisci();
         QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
-        QCOMPARE(leggiRubrica(), (QList<Contatto>{{1, "Rossi", "Luigi", "06", "m@r"}}));
+        QCOMPARE(leggiRubricaNumerata(),
+                 (QList<ContattoNumerato>{{1, {"Rossi", "Luigi", "06", "m@r"}}}));
     }
 
     void cancelResets()
@@ -484,10 +461,8 @@ private Q_SLOTS:
         QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
         b.env.desktop.clear();
 
-        sqlite3* altro = nullptr;
-        const QByteArray path = engine::Table(QStringLiteral("Rubry.Db")).filePath().toUtf8();
-        QCOMPARE(sqlite3_open(path.constData(), &altro), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(altro, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        BloccoScrittura altro(testing_support::fileRubrica());
+        QVERIFY(altro.ok());
 
         b.compila(QStringLiteral("Anna"), QStringLiteral("Bianchi"), QStringLiteral("02"),
                   QStringLiteral("a@b"));
@@ -499,18 +474,17 @@ private Q_SLOTS:
         for (QLineEdit* e : b.edits())
             QVERIFY(b.w->inserito(e));
 
-        sqlite3_exec(altro, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(altro);
+        altro.rilascia();
         engine::detail::setBusyTimeout(500);
-        QCOMPARE(leggiRubrica().size(), 1);
+        QCOMPARE(leggiRubricaNumerata().size(), 1);
 
         // Released, the same edits are stored at the next press.
         b.env.desktop.clear();
         b.inserisci();
         QCOMPARE(b.env.desktop.texts(), QStringList{kAggiunta});
-        const auto rubrica = leggiRubrica();
+        const auto rubrica = leggiRubricaNumerata();
         QCOMPARE(rubrica.size(), 2);
-        QCOMPARE(rubrica[1], (Contatto{2, "Bianchi", "Anna", "02", "a@b"}));
+        QCOMPARE(rubrica[1], (ContattoNumerato{2, {"Bianchi", "Anna", "02", "a@b"}}));
     }
 
     // The table cannot be opened: the default error report with the engine's text.

@@ -1,9 +1,10 @@
 // The contact edit window over the search window's cursor, driven as a user would.
+#include "Controlli.h"
+#include "RubricaFixture.h"
 #include "TestEnv.h"
 #include "contacts/TFrmCanc.h"
 #include "contacts/TFrmModifica.h"
 #include "engine/DataSet.h"
-#include "engine/detail/Sqlite.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -14,77 +15,16 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QtTest>
-#include <sqlite3.h>
 
-using engine::FieldKind;
+using testing_support::BloccoScrittura;
+using testing_support::Contatto;
+using testing_support::ControlliCanc;
+using testing_support::controlliCanc;
+using testing_support::creaRubrica;
+using testing_support::righeRubrica;
+using testing_support::trova;
 
 namespace {
-
-struct Contatto
-{
-    QString cognome, nome, numero, mail;
-};
-
-void creaRubrica(const QList<Contatto>& contatti)
-{
-    engine::Table t(QStringLiteral("Rubry.Db"));
-    t.fieldDefs = {
-        {QStringLiteral("NumID"), FieldKind::AutoInc, 0, true},
-        {QStringLiteral("Cognome"), FieldKind::String, 50, false},
-        {QStringLiteral("Nome"), FieldKind::String, 50, false},
-        {QStringLiteral("Numero"), FieldKind::String, 20, false},
-        {QStringLiteral("Mail"), FieldKind::String, 40, false},
-    };
-    t.createTable();
-    t.open();
-    for (const Contatto& c : contatti)
-        t.insertRecord({QVariant(), c.cognome, c.nome, c.numero, c.mail});
-    t.close();
-}
-
-// Every stored contact, "NumID Nome Cognome Numero Mail", in NumID order.
-QStringList contenuto()
-{
-    engine::Query q;
-    q.setSql(QStringLiteral("select * from rubry.db order by numid"));
-    q.open();
-    QStringList righe;
-    for (q.first(); !q.eof(); q.next()) {
-        righe << QStringLiteral("%1 %2 %3 %4 %5")
-                     .arg(q.fieldByName(QStringLiteral("NumID")).asInteger())
-                     .arg(q.fieldByName(QStringLiteral("Nome")).asString(),
-                          q.fieldByName(QStringLiteral("Cognome")).asString(),
-                          q.fieldByName(QStringLiteral("Numero")).asString(),
-                          q.fieldByName(QStringLiteral("Mail")).asString());
-    }
-    return righe;
-}
-
-// Another program holding the table for writing: the engine's writes fail while it lasts.
-class Blocco
-{
-public:
-    explicit Blocco(const QString& file)
-    {
-        sqlite3_open(file.toUtf8().constData(), &m_db);
-        m_ok = sqlite3_exec(m_db, "BEGIN IMMEDIATE; UPDATE records SET Nome = Nome", nullptr,
-                            nullptr, nullptr) == SQLITE_OK;
-    }
-    ~Blocco() { rilascia(); }
-    bool ok() const { return m_ok; }
-    void rilascia()
-    {
-        if (m_db) {
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-            sqlite3_close(m_db);
-            m_db = nullptr;
-        }
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-    bool m_ok = false;
-};
 
 // Types a text key by key, letters outside ASCII included.
 void digita(QWidget* w, const QString& testo)
@@ -102,39 +42,6 @@ const QStringList kIniziale = {
     QStringLiteral("1 Mario Rossi 0612 mario@rossi.it"),
     QStringLiteral("2 Marco Bianchi 0613 marco@bianchi.it"),
 };
-
-// The search window's controls, found by their names as the user sees them.
-struct ControlliCanc
-{
-    QLabel* Label1;
-    QCheckBox *cbNome, *cbCognome, *cbNumero, *cbMail, *cbNascondi;
-    QLineEdit *EDTnome, *EDTcognome, *EDTnumero, *EDTmail;
-    QPushButton *BBricerca, *BBedita, *BBcancella, *BUTIMMback, *btInvia;
-    QLabel* LabTrovati;
-    QGroupBox* GroupBox1;
-    QTableView* DBGridC;
-};
-
-template <typename T> T* trova(QWidget* w, const char* nome)
-{
-    T* c = w->findChild<T*>(QString::fromLatin1(nome));
-    if (!c)
-        qFatal("control %s not found", nome);
-    return c;
-}
-
-ControlliCanc controlliCanc(QWidget* w)
-{
-    return {trova<QLabel>(w, "Label1"),          trova<QCheckBox>(w, "cbNome"),
-            trova<QCheckBox>(w, "cbCognome"),    trova<QCheckBox>(w, "cbNumero"),
-            trova<QCheckBox>(w, "cbMail"),       trova<QCheckBox>(w, "cbNascondi"),
-            trova<QLineEdit>(w, "EDTnome"),      trova<QLineEdit>(w, "EDTcognome"),
-            trova<QLineEdit>(w, "EDTnumero"),    trova<QLineEdit>(w, "EDTmail"),
-            trova<QPushButton>(w, "BBricerca"),  trova<QPushButton>(w, "BBedita"),
-            trova<QPushButton>(w, "BBcancella"), trova<QPushButton>(w, "BUTIMMback"),
-            trova<QPushButton>(w, "btInvia"),    trova<QLabel>(w, "LabTrovati"),
-            trova<QGroupBox>(w, "GroupBox1"),    trova<QTableView>(w, "DBGridC")};
-}
 
 struct ControlliModifica
 {
@@ -177,7 +84,7 @@ class TstModifica : public QObject
                       QStringLiteral("mario@rossi.it")},
                      {QStringLiteral("Bianchi"), QStringLiteral("Marco"), QStringLiteral("0613"),
                       QStringLiteral("marco@bianchi.it")}});
-        QCOMPARE(contenuto(), kIniziale);
+        QCOMPARE(righeRubrica(), kIniziale);
         canc = std::make_unique<TFrmCanc>();
         cc = controlliCanc(canc.get());
         canc->show();
@@ -203,6 +110,20 @@ class TstModifica : public QObject
     {
         edit->setFocus(Qt::TabFocusReason);
         QCOMPARE(m->focusWidget(), edit);
+    }
+
+    // The edit window over the first contact, focus in the named edit, emptied (the number
+    // edit keeps its value on entry).
+    QLineEdit* entraSvuotato(const QString& nome)
+    {
+        apriRicerca();
+        apriModifica();
+        auto* e = m->findChild<QLineEdit*>(nome);
+        if (!e)
+            qFatal("control %s not found", qPrintable(nome));
+        entra(e);
+        e->clear();
+        return e;
     }
 
     // The first row of the search grid as "Nome Cognome".
@@ -267,7 +188,7 @@ private Q_SLOTS:
         QCOMPARE(env->desktop.boxes.first().caption, QStringLiteral("Messaggio."));
         QVERIFY(!m->isVisible());
         QCOMPARE(tbl().state(), engine::DataSet::State::Browse);
-        QCOMPARE(contenuto(), kIniziale);
+        QCOMPARE(righeRubrica(), kIniziale);
     }
 
     void clearingOnEntry_data()
@@ -305,7 +226,7 @@ private Q_SLOTS:
             if (nomi[i] != campo)
                 QCOMPARE(tbl().fieldByName(nomi[i]).asString(), valori[i]);
         }
-        QCOMPARE(contenuto(), kIniziale);
+        QCOMPARE(righeRubrica(), kIniziale);
     }
 
     void typedValuesAreStoredAndShownAtOnce()
@@ -324,7 +245,7 @@ private Q_SLOTS:
         QTest::mouseClick(ui().BBmem, Qt::LeftButton);
         QCOMPARE(env->desktop.texts(), QStringList{"Modifica Eseguita"});
         QVERIFY(!m->isVisible());
-        QCOMPARE(contenuto(), (QStringList{"1 Luigi Verdi 0612 mario@rossi.it", kIniziale[1]}));
+        QCOMPARE(righeRubrica(), (QStringList{"1 Luigi Verdi 0612 mario@rossi.it", kIniziale[1]}));
         QCOMPARE(primaRigaGriglia(), QStringLiteral("Luigi Verdi"));
         QVERIFY(!cc.cbNumero->isChecked());
         QVERIFY(cc.EDTnumero->text().isEmpty());
@@ -346,7 +267,7 @@ private Q_SLOTS:
         QCOMPARE(ui().EDTnome->text(), QStringLiteral("Mario"));
         QCOMPARE(ui().EDTcognome->text(), QStringLiteral("Rossi"));
         QCOMPARE(primaRigaGriglia(), QStringLiteral("Mario Rossi"));
-        QCOMPARE(contenuto(), kIniziale);
+        QCOMPARE(righeRubrica(), kIniziale);
         QVERIFY(env->desktop.boxes.isEmpty());
         // Entering an edit again puts the record back into editing before clearing.
         entra(ui().EDTmail);
@@ -377,11 +298,7 @@ private Q_SLOTS:
         QFETCH(QString, edit);
         QFETCH(QString, digitato);
         QFETCH(QString, atteso);
-        apriRicerca();
-        apriModifica();
-        auto* e = m->findChild<QLineEdit*>(edit);
-        entra(e);
-        e->clear(); // the number edit keeps its value on entry
+        QLineEdit* e = entraSvuotato(edit);
         digita(e, digitato);
         QCOMPARE(e->text(), atteso);
     }
@@ -409,11 +326,7 @@ private Q_SLOTS:
         QFETCH(QString, edit);
         QFETCH(QString, digitato);
         QFETCH(QString, atteso);
-        apriRicerca();
-        apriModifica();
-        auto* e = m->findChild<QLineEdit*>(edit);
-        entra(e);
-        e->clear();
+        QLineEdit* e = entraSvuotato(edit);
         QTest::keyClicks(e, digitato);
         QTest::keyClick(e, Qt::Key_Backspace);
         QCOMPARE(e->text(), atteso);
@@ -436,7 +349,7 @@ private Q_SLOTS:
         QTest::mouseClick(ui().SpeedButton1, Qt::LeftButton);
         QVERIFY(!m->isVisible());
         QCOMPARE(tbl().state(), engine::DataSet::State::Browse);
-        QCOMPARE(contenuto(), kIniziale);
+        QCOMPARE(righeRubrica(), kIniziale);
         QCOMPARE(primaRigaGriglia(), QStringLiteral("Mario Rossi"));
     }
 
@@ -495,13 +408,13 @@ private Q_SLOTS:
         QCOMPARE(tbl().state(), engine::DataSet::State::Browse);
         QCOMPARE(campo("Nome"), QStringLiteral("Mario"));
         QCOMPARE(primaRigaGriglia(), QStringLiteral("Mario Rossi"));
-        QCOMPARE(contenuto(), kIniziale);
+        QCOMPARE(righeRubrica(), kIniziale);
         QVERIFY(env->desktop.boxes.isEmpty());
         // The search window can go on: a delete works on the stored record.
         env->desktop.answers = {platform::Answer::Yes};
         canc->BBcancellaClick();
         QCOMPARE(env->desktop.texts(), QStringList{"Sei sicuro di voler eliminare Mario Rossi?"});
-        QCOMPARE(contenuto(), QStringList{kIniziale[1]});
+        QCOMPARE(righeRubrica(), QStringList{kIniziale[1]});
     }
 
     void editaOpensTheWindowModally()
@@ -541,7 +454,8 @@ private Q_SLOTS:
         QCOMPARE(visto, (QStringList{"Marco", "Bianchi"}));
         QCOMPARE(env->desktop.texts(), (QStringList{"Sei sicuro di voler modificare Marco Bianchi?",
                                                     "Modifica Eseguita"}));
-        QCOMPARE(contenuto(), (QStringList{kIniziale[0], "2 Anna Bianchi 0613 marco@bianchi.it"}));
+        QCOMPARE(righeRubrica(),
+                 (QStringList{kIniziale[0], "2 Anna Bianchi 0613 marco@bianchi.it"}));
         QCOMPARE(primaRigaGriglia(), QStringLiteral("Anna Bianchi"));
         QVERIFY(canc->findChildren<TFrmModifica*>().isEmpty());
         // Back in the search window: criteria reset, count of the last search kept.
@@ -567,7 +481,7 @@ private Q_SLOTS:
         QVERIFY(!m->isVisible());
         // The grid shows the stored change at once: the contact no longer matches the search.
         QCOMPARE(cc.DBGridC->model()->rowCount(), 0);
-        QCOMPARE(contenuto(), (QStringList{"1 Luigi Rossi 0612 mario@rossi.it", kIniziale[1]}));
+        QCOMPARE(righeRubrica(), (QStringList{"1 Luigi Rossi 0612 mario@rossi.it", kIniziale[1]}));
         QCOMPARE(cc.LabTrovati->text(), QStringLiteral("Trovati : 1 contatti!"));
         QVERIFY(!cc.BBedita->isEnabled());
         QVERIFY(!cc.BBcancella->isEnabled());
@@ -579,7 +493,7 @@ private Q_SLOTS:
         apriModifica();
         entra(ui().EDTnome);
         QTest::keyClicks(ui().EDTnome, QStringLiteral("Luigi"));
-        Blocco blocco(env->file(QStringLiteral("Rubry.Db")));
+        BloccoScrittura blocco(env->file(QStringLiteral("Rubry.Db")));
         QVERIFY(blocco.ok());
         QTest::mouseClick(ui().BBmem, Qt::LeftButton);
         QCOMPARE(
@@ -591,11 +505,11 @@ private Q_SLOTS:
         QCOMPARE(tbl().state(), engine::DataSet::State::Edit);
         QCOMPARE(ui().EDTnome->text(), QStringLiteral("Luigi"));
         blocco.rilascia();
-        QCOMPARE(contenuto(), kIniziale);
+        QCOMPARE(righeRubrica(), kIniziale);
         QTest::mouseClick(ui().BBmem, Qt::LeftButton);
         QCOMPARE(env->desktop.texts().last(), QStringLiteral("Modifica Eseguita"));
         QVERIFY(!m->isVisible());
-        QCOMPARE(contenuto(), (QStringList{"1 Luigi Rossi 0612 mario@rossi.it", kIniziale[1]}));
+        QCOMPARE(righeRubrica(), (QStringList{"1 Luigi Rossi 0612 mario@rossi.it", kIniziale[1]}));
     }
 
     void emptySelectionStartsNoNewRecord()
@@ -612,7 +526,7 @@ private Q_SLOTS:
         QTest::keyClicks(ui().EDTnome, QStringLiteral("Nuovo"));
         QCOMPARE(tbl().state(), engine::DataSet::State::Browse);
         QTest::mouseClick(ui().BBmem, Qt::LeftButton);
-        QCOMPARE(contenuto(), kIniziale);
+        QCOMPARE(righeRubrica(), kIniziale);
     }
 };
 

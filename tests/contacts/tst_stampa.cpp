@@ -1,6 +1,7 @@
 // The printed contact list: the page read back from a PDF with pdftotext -bbox, the four
 // orders, the date switch, and the selection window's preview and failure.
 
+#include "RubricaFixture.h"
 #include "TestEnv.h"
 #include "contacts/TfrmQuickStampa.h"
 #include "contacts/TfrmStampe.h"
@@ -15,6 +16,9 @@
 #include <QRegularExpression>
 #include <QTextDocumentFragment>
 #include <QtTest>
+
+using testing_support::Contatto;
+using testing_support::creaRubrica;
 
 namespace {
 
@@ -47,35 +51,11 @@ struct Documento
     }
 };
 
-struct Contatto
-{
-    QString nome, cognome, numero, mail;
-};
-
-void creaRubrica(const QList<Contatto>& contatti)
-{
-    engine::Table t(QStringLiteral("Rubry.Db"));
-    t.fieldDefs = {
-        {QStringLiteral("NumID"), engine::FieldKind::AutoInc, 0, true},
-        {QStringLiteral("Cognome"), engine::FieldKind::String, 50, false},
-        {QStringLiteral("Nome"), engine::FieldKind::String, 50, false},
-        {QStringLiteral("Numero"), engine::FieldKind::String, 20, false},
-        {QStringLiteral("Mail"), engine::FieldKind::String, 40, false},
-    };
-    t.createTable();
-    t.open();
-    t.startTransaction();
-    for (const Contatto& c : contatti)
-        t.insertRecord({QVariant(), c.cognome, c.nome, c.numero, c.mail});
-    t.commit();
-    t.close();
-}
-
 QList<Contatto> numerati(int n)
 {
     QList<Contatto> out;
     for (int i = 1; i <= n; ++i)
-        out.append({QStringLiteral("Nome%1").arg(i), QStringLiteral("Cognome%1").arg(i),
+        out.append({QStringLiteral("Cognome%1").arg(i), QStringLiteral("Nome%1").arg(i),
                     QStringLiteral("06%1").arg(i), QStringLiteral("c%1@x.it").arg(i)});
     return out;
 }
@@ -196,7 +176,7 @@ private Q_SLOTS:
     {
         testing_support::TestEnv env;
         creaRubrica(
-            {{"Anna", "Rossi", "0612", "anna@x.it"}, {"Piero", "Bianchi", "333", "p@x.it"}});
+            {{"Rossi", "Anna", "0612", "anna@x.it"}, {"Bianchi", "Piero", "333", "p@x.it"}});
         TfrmQuickStampa report;
         report.setOra(QDateTime(QDate(2026, 12, 11), QTime(9, 5, 7)));
         const Documento doc = produci(report, env.folder());
@@ -301,7 +281,7 @@ private Q_SLOTS:
     void valoreTagliato()
     {
         testing_support::TestEnv env;
-        creaRubrica({{"N", "Abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwx", "1", "m@x"}});
+        creaRubrica({{"Abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwx", "N", "1", "m@x"}});
         TfrmQuickStampa report;
         const Documento doc = produci(report, env.folder());
         const QList<Parola> col = [&] {
@@ -338,9 +318,9 @@ private Q_SLOTS:
         QFETCH(QString, sql);
         QFETCH(QStringList, cognomi);
         testing_support::TestEnv env;
-        creaRubrica({{"Bruno", "Verdi", "1", "b@x"},
-                     {"Carla", "Bianchi", "2", "a@x"},
-                     {"Anna", "Rossi", "3", "c@x"}});
+        creaRubrica({{"Verdi", "Bruno", "1", "b@x"},
+                     {"Bianchi", "Carla", "2", "a@x"},
+                     {"Rossi", "Anna", "3", "c@x"}});
         TfrmStampe selezione;
         frmQuickStampa = new TfrmQuickStampa(&selezione);
         selezione.setOrdine(ordine);

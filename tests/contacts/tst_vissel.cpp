@@ -1,7 +1,8 @@
 // The browse window over an empty table, one contact and several: the cards, the arrows,
 // the order choices and the mail to the shown contact.
+#include "Controlli.h"
+#include "RubricaFixture.h"
 #include "TestEnv.h"
-#include "contacts/Rubrica.h"
 #include "contacts/TFrmVisSel.h"
 #include "engine/DataSet.h"
 #include "platform/Desktop.h"
@@ -15,47 +16,21 @@
 #include <QToolButton>
 #include <QtTest>
 
+using testing_support::Contatto;
+using testing_support::creaRubrica;
+using testing_support::trova;
+
 namespace {
 
 const QString kOggetto = QStringLiteral("Invio mail tramite Zentor_Rubrica");
 
-struct Voce
-{
-    QString cognome, nome, numero, mail;
-};
-
 // The contacts of the several-contacts table, numbered 1.. in this order.
-const QList<Voce> kParecchi = {
+const QList<Contatto> kParecchi = {
     {"Verdi", "Luca", "333", "luca@v.it"},
     {"Bianchi", "Anna", "06", "anna@b.it"},
     {"Rossi", "Carla", "", ""},
     {"Abate", "Marco", "02", "m@a.it"},
 };
-
-void creaRubrica(const QList<Voce>& voci)
-{
-    engine::Table t(QStringLiteral("Rubry.Db"));
-    DichiaraCampiRubrica(t);
-    t.createTable();
-    t.open();
-    for (const Voce& v : voci) {
-        t.append();
-        t.setFieldValue(QStringLiteral("Cognome"), v.cognome);
-        t.setFieldValue(QStringLiteral("Nome"), v.nome);
-        t.setFieldValue(QStringLiteral("Numero"), v.numero);
-        t.setFieldValue(QStringLiteral("Mail"), v.mail);
-        t.post();
-    }
-    t.close();
-}
-
-template <typename T> T* trova(QWidget* w, const char* name)
-{
-    T* p = w->findChild<T*>(QLatin1String(name));
-    if (!p)
-        qFatal("missing control %s", name);
-    return p;
-}
 
 struct Banco
 {
@@ -131,7 +106,7 @@ struct Banco
 
 QString scheda(int numId)
 {
-    const Voce& v = kParecchi[numId - 1];
+    const Contatto& v = kParecchi[numId - 1];
     return QStringList{QString::number(numId), v.nome, v.cognome, v.numero, v.mail}.join(u'|');
 }
 

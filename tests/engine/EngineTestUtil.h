@@ -1,6 +1,7 @@
 #pragma once
 // Small fixtures shared by the engine tests.
 
+#include "TestEnv.h"
 #include "engine/DataSet.h"
 
 #include <QString>
@@ -26,6 +27,15 @@ inline void createContacts(const QString& name = QStringLiteral("Rubry.Db"),
     t.fieldDefs = contactFields();
     t.createTable();
 }
+
+// A fresh application folder holding the contacts table, open and empty.
+struct OpenContacts
+{
+    testing_support::TestEnv env;
+    engine::Table table; // made once the folder is in place
+
+    OpenContacts() : table((createContacts(), QStringLiteral("Rubry.Db"))) { table.open(); }
+};
 
 // Adds contacts (cognome, nome) in one go.
 inline void addContacts(engine::Table& t, const QList<QPair<QString, QString>>& people)

@@ -328,10 +328,8 @@ void TstTable::helperIndexIsNotReported()
 
 void TstTable::navigation()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     addContacts(t, {{"A", "1"}, {"B", "2"}, {"C", "3"}});
     t.first();
     QVERIFY(t.bof());
@@ -357,10 +355,8 @@ void TstTable::navigation()
 
 void TstTable::emptySet()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     QVERIFY(t.isEmpty());
     QVERIFY(t.eof());
     QVERIFY(t.bof());
@@ -380,10 +376,8 @@ void TstTable::emptySet()
 
 void TstTable::recNoReadAndSet()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     for (int i = 0; i < 10; ++i)
         addContacts(t, {{QString::number(i), "x"}});
     for (int n = 1; n <= 10; ++n) {
@@ -407,10 +401,8 @@ void TstTable::recNoReadAndSet()
 
 void TstTable::stringCutOnPost()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     const QString longName = QString(51, 'n');
     t.append();
     t.fieldByName("Nome").setValue(longName);
@@ -425,10 +417,8 @@ void TstTable::stringCutOnPost()
 
 void TstTable::autoIncNeverReused()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     addContacts(t, {{"A", "1"}, {"B", "2"}, {"C", "3"}});
     QCOMPARE(t.fieldByName("NumID").asInteger(), 3);
     t.last();
@@ -453,10 +443,8 @@ void TstTable::autoIncNeverReused()
 
 void TstTable::editOnEmptySetBeginsInsert()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     t.edit();
     QCOMPARE(t.state(), DataSet::State::Insert);
     t.fieldByName("Nome").setValue("Mario");
@@ -474,10 +462,8 @@ void TstTable::editOnEmptySetBeginsInsert()
 
 void TstTable::cancelRestores()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     addContacts(t, {{"Rossi", "Mario"}});
     t.edit();
     t.fieldByName("Nome").setValue("");
@@ -497,10 +483,8 @@ void TstTable::cancelRestores()
 
 void TstTable::cancelInsertReturnsToRecord()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     addContacts(t, {{"A", "1"}, {"B", "2"}});
     t.first();
     t.append();
@@ -513,10 +497,8 @@ void TstTable::cancelInsertReturnsToRecord()
 
 void TstTable::appendPostsPendingEdit()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     addContacts(t, {{"A", "1"}});
     t.edit();
     t.fieldByName("Nome").setValue("changed");
@@ -535,10 +517,8 @@ void TstTable::appendPostsPendingEdit()
 
 void TstTable::deleteMovesToNext()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     addContacts(t, {{"A", "1"}, {"B", "2"}, {"C", "3"}, {"D", "4"}});
     t.setRecNo(2);
     t.deleteRecord();
@@ -551,10 +531,8 @@ void TstTable::deleteMovesToNext()
 
 void TstTable::deleteLastAndEmpty()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     addContacts(t, {{"A", "1"}, {"B", "2"}, {"C", "3"}});
     t.last();
     t.deleteRecord();
@@ -638,10 +616,8 @@ void TstTable::keyedTableInKeyOrder()
 
 void TstTable::fieldsByNameAndPosition()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     addContacts(t, {{"Rossi", "Mario"}});
     QCOMPARE(t.fieldCount(), 5);
     QCOMPARE(t.field(2).name(), QString("Nome"));
@@ -720,10 +696,8 @@ void TstTable::signalsFollowCursor()
 
 void TstTable::transactionCommitAndRollback()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     t.startTransaction();
     QVERIFY(t.inTransaction());
     addContacts(t, {{"A", "1"}, {"B", "2"}});
@@ -749,10 +723,8 @@ void TstTable::transactionCommitAndRollback()
 
 void TstTable::stepsAcrossPages()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     t.startTransaction();
     for (int i = 0; i < 1000; ++i)
         t.insertRecord({QVariant(), QString::number(i), i % 2 ? "odd" : "even", "", ""});
@@ -779,10 +751,8 @@ void TstTable::stepsAcrossPages()
 
 void TstTable::containsValueSeesOwnTransaction()
 {
-    testing_support::TestEnv env;
-    createContacts();
-    Table t(QStringLiteral("Rubry.Db"));
-    t.open();
+    OpenContacts contacts;
+    Table& t = contacts.table;
     t.startTransaction();
     addContacts(t, {{"Rossi", "Mario"}});
     QVERIFY(t.containsValue("MAIL", "mario@x"));

@@ -1,6 +1,8 @@
 // The About window and the bug report window: their texts and the mails they compose.
 
+#include "Controlli.h"
 #include "TestEnv.h"
+#include "TraduzioniFixture.h"
 #include "engine/DataSet.h"
 #include "services/Maker.h"
 #include "services/TFrmAbout.h"
@@ -12,15 +14,10 @@
 #include <QUrlQuery>
 #include <QtTest>
 
-namespace {
+using testing_support::creaTraduzioni;
+using testing_support::trova;
 
-template <class T> T* child(const QObject* window, const char* name)
-{
-    T* found = window->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("%s has no %s", qPrintable(window->objectName()), name);
-    return found;
-}
+namespace {
 
 struct Mail
 {
@@ -33,28 +30,6 @@ Mail mailOf(const QUrl& url)
     return {url.path(QUrl::FullyDecoded),
             query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
             query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded)};
-}
-
-// The translation table with one language, and the settings naming a language.
-void creaTraduzioni(const QString& lingua, const QList<QStringList>& rows)
-{
-    engine::Table t(QStringLiteral("lingua.db"));
-    t.fieldDefs << engine::FieldDef{QStringLiteral("ITALIANO"), engine::FieldKind::String, 120,
-                                    false}
-                << engine::FieldDef{QStringLiteral("Inglese"), engine::FieldKind::String, 120,
-                                    false};
-    t.createTable();
-    t.open();
-    for (const QStringList& row : rows)
-        t.insertRecord({row[0], row[1]});
-    t.close();
-    engine::Table settings(QStringLiteral("impostazioni.db"));
-    settings.fieldDefs << engine::FieldDef{QStringLiteral("LINGUA"), engine::FieldKind::String, 40,
-                                           false};
-    settings.createTable();
-    settings.open();
-    settings.insertRecord({lingua});
-    settings.close();
 }
 
 } // namespace
@@ -87,8 +62,8 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, text);
         TFrmAbout about;
-        QCOMPARE(child<QLabel>(&about, qPrintable(name))->text(), text);
-        QCOMPARE(child<QLabel>(&about, qPrintable(name))->palette().color(QPalette::WindowText),
+        QCOMPARE(trova<QLabel>(&about, qPrintable(name))->text(), text);
+        QCOMPARE(trova<QLabel>(&about, qPrintable(name))->palette().color(QPalette::WindowText),
                  QColor(Qt::blue));
     }
 
@@ -98,13 +73,13 @@ private Q_SLOTS:
         QCOMPARE(about.objectName(), QStringLiteral("FrmAbout"));
         QCOMPARE(about.windowTitle(), QStringLiteral("About"));
         QCOMPARE(about.size(), QSize(266, 329));
-        QCOMPARE(child<QWidget>(&about, "Panel2")->height(), 49);
-        QCOMPARE(child<QLabel>(&about, "Image1")->size(), QSize(150, 142));
-        QVERIFY(!child<QLabel>(&about, "Image1")->pixmap().isNull());
-        QCOMPARE(child<QToolButton>(&about, "sbEsci")->text(), QStringLiteral("Esci"));
+        QCOMPARE(trova<QWidget>(&about, "Panel2")->height(), 49);
+        QCOMPARE(trova<QLabel>(&about, "Image1")->size(), QSize(150, 142));
+        QVERIFY(!trova<QLabel>(&about, "Image1")->pixmap().isNull());
+        QCOMPARE(trova<QToolButton>(&about, "sbEsci")->text(), QStringLiteral("Esci"));
         for (const char* link : {"lblLink", "Label13"}) {
-            QCOMPARE(child<QLabel>(&about, link)->cursor().shape(), Qt::PointingHandCursor);
-            QVERIFY(child<QLabel>(&about, link)->font().underline());
+            QCOMPARE(trova<QLabel>(&about, link)->cursor().shape(), Qt::PointingHandCursor);
+            QVERIFY(trova<QLabel>(&about, link)->font().underline());
         }
         QCOMPARE(FrmAbout, &about);
         QCOMPARE(NomeProgramma(), QStringLiteral("Zentor_Rubrica"));
@@ -117,10 +92,10 @@ private Q_SLOTS:
         TFrmAbout about;
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QTest::mouseClick(child<QLabel>(&about, "lblLink"), Qt::LeftButton);
+        QTest::mouseClick(trova<QLabel>(&about, "lblLink"), Qt::LeftButton);
         QCOMPARE(env.desktop.urls, QList<QUrl>{QUrl(SitoProduttore())});
 
-        QTest::mouseClick(child<QLabel>(&about, "Label13"), Qt::LeftButton);
+        QTest::mouseClick(trova<QLabel>(&about, "Label13"), Qt::LeftButton);
         QCOMPARE(env.desktop.urls.size(), 2);
         const Mail mail = mailOf(env.desktop.urls[1]);
         QCOMPARE(mail.address, SupportoProduttore());
@@ -135,7 +110,7 @@ private Q_SLOTS:
     {
         QPointer<TFrmAbout> about = new TFrmAbout;
         about->show();
-        child<QToolButton>(about, "sbEsci")->click();
+        trova<QToolButton>(about, "sbEsci")->click();
         QVERIFY(about);
         QVERIFY(!about->isVisible());
         about->show();
@@ -169,15 +144,15 @@ private Q_SLOTS:
         QCOMPARE(bug.windowTitle(), QStringLiteral("Segnalazione bug al team Zentor"));
         QCOMPARE(bug.size(), QSize(296, 144));
         QCOMPARE(bug.minimumSize(), bug.maximumSize());
-        QCOMPARE(child<QPushButton>(&bug, "ButSegnala")->text(), QStringLiteral("Segnala"));
-        QCOMPARE(child<QPushButton>(&bug, "ButEsci")->text(), QStringLiteral("Esci"));
-        QCOMPARE(child<QLabel>(&bug, qPrintable(name))->text(), text);
-        QVERIFY(child<QLabel>(&bug, "Label4")->font().bold());
+        QCOMPARE(trova<QPushButton>(&bug, "ButSegnala")->text(), QStringLiteral("Segnala"));
+        QCOMPARE(trova<QPushButton>(&bug, "ButEsci")->text(), QStringLiteral("Esci"));
+        QCOMPARE(trova<QLabel>(&bug, qPrintable(name))->text(), text);
+        QVERIFY(trova<QLabel>(&bug, "Label4")->font().bold());
         // The link sits beside "forum del nostro sito internet".
-        QVERIFY(child<QLabel>(&bug, "lblLink")->x() >
-                child<QLabel>(&bug, "Label3")->geometry().right());
-        QCOMPARE(child<QLabel>(&bug, "lblLink")->y(), child<QLabel>(&bug, "Label3")->y());
-        QCOMPARE(child<QLabel>(&bug, "lblLink")->cursor().shape(), Qt::PointingHandCursor);
+        QVERIFY(trova<QLabel>(&bug, "lblLink")->x() >
+                trova<QLabel>(&bug, "Label3")->geometry().right());
+        QCOMPARE(trova<QLabel>(&bug, "lblLink")->y(), trova<QLabel>(&bug, "Label3")->y());
+        QCOMPARE(trova<QLabel>(&bug, "lblLink")->cursor().shape(), Qt::PointingHandCursor);
     }
 
     void bugReportMail_data()
@@ -196,12 +171,12 @@ private Q_SLOTS:
         testing_support::TestEnv env;
         TFrmAbout about;
         if (!programName.isEmpty())
-            child<QLabel>(&about, "LabelPrg")->setText(programName);
+            trova<QLabel>(&about, "LabelPrg")->setText(programName);
         TfrmBug bug;
         // The bug window's own texts (translated, say) do not matter for the subject.
-        child<QLabel>(&bug, "Label4")->setText(QStringLiteral("Your support helps"));
+        trova<QLabel>(&bug, "Label4")->setText(QStringLiteral("Your support helps"));
         bug.show();
-        child<QPushButton>(&bug, "ButSegnala")->click();
+        trova<QPushButton>(&bug, "ButSegnala")->click();
         QCOMPARE(env.desktop.urls.size(), 1);
         const Mail mail = mailOf(env.desktop.urls[0]);
         QCOMPARE(mail.address, SupportoProduttore());
@@ -223,17 +198,17 @@ private Q_SLOTS:
         TFrmAbout about;
         TfrmBug bug;
         QCOMPARE(bug.windowTitle(), QStringLiteral("Bug report to the Zentor team"));
-        QCOMPARE(child<QLabel>(&bug, "Label4")->text(), QStringLiteral("Your support helps"));
-        QCOMPARE(child<QLabel>(&bug, "Label1")->text(), QStringLiteral("Press Report:"));
+        QCOMPARE(trova<QLabel>(&bug, "Label4")->text(), QStringLiteral("Your support helps"));
+        QCOMPARE(trova<QLabel>(&bug, "Label1")->text(), QStringLiteral("Press Report:"));
         // Not in the table: shown as looked up.
-        QCOMPARE(child<QLabel>(&bug, "Label3")->text(),
+        QCOMPARE(trova<QLabel>(&bug, "Label3")->text(),
                  QStringLiteral("forum del nostro sito internet"));
-        QCOMPARE(child<QPushButton>(&bug, "ButSegnala")->text(), QStringLiteral("Report"));
-        QCOMPARE(child<QPushButton>(&bug, "ButEsci")->text(), QStringLiteral("Exit"));
-        QCOMPARE(child<QLabel>(&bug, "lblLink")->text(), SitoProduttore());
+        QCOMPARE(trova<QPushButton>(&bug, "ButSegnala")->text(), QStringLiteral("Report"));
+        QCOMPARE(trova<QPushButton>(&bug, "ButEsci")->text(), QStringLiteral("Exit"));
+        QCOMPARE(trova<QLabel>(&bug, "lblLink")->text(), SitoProduttore());
         QVERIFY(env.desktop.boxes.isEmpty());
         // The mail keeps the program's own name and version.
-        child<QPushButton>(&bug, "ButSegnala")->click();
+        trova<QPushButton>(&bug, "ButSegnala")->click();
         QCOMPARE(mailOf(env.desktop.urls.value(0)).subject,
                  QStringLiteral("Bug: Zentor_Rubrica, 04.2002-22"));
     }
@@ -249,10 +224,10 @@ private Q_SLOTS:
         QCOMPARE(env.desktop.boxes[0].caption, QStringLiteral("Zentor_Rubrica"));
         QCOMPARE(env.desktop.boxes[0].icon, platform::Icon::Critical);
         QCOMPARE(bug.windowTitle(), QStringLiteral("Segnalazione bug al team Zentor"));
-        QCOMPARE(child<QPushButton>(&bug, "ButSegnala")->text(), QStringLiteral("Segnala"));
+        QCOMPARE(trova<QPushButton>(&bug, "ButSegnala")->text(), QStringLiteral("Segnala"));
         bug.show();
         QVERIFY(bug.isVisible());
-        child<QPushButton>(&bug, "ButSegnala")->click();
+        trova<QPushButton>(&bug, "ButSegnala")->click();
         QCOMPARE(env.desktop.urls.size(), 1);
     }
 
@@ -262,9 +237,9 @@ private Q_SLOTS:
         TfrmBug bug;
         bug.show();
         QVERIFY(QTest::qWaitForWindowExposed(&bug));
-        QTest::mouseClick(child<QLabel>(&bug, "lblLink"), Qt::LeftButton);
+        QTest::mouseClick(trova<QLabel>(&bug, "lblLink"), Qt::LeftButton);
         QCOMPARE(env.desktop.urls, QList<QUrl>{QUrl(SitoProduttore())});
-        child<QPushButton>(&bug, "ButEsci")->click();
+        trova<QPushButton>(&bug, "ButEsci")->click();
         QVERIFY(!bug.isVisible());
     }
 };

@@ -131,6 +131,20 @@ QStringList tabelle(const testing_support::TestEnv& env)
 
 const QStringList kCampiRubrica = {"NumID", "Cognome", "Nome", "Numero", "Mail"};
 
+// Two contacts in an older or temporary table, numbered by the engine.
+const Rows kDueContatti = {{QVariant(), "Rossi", "Mario", "06", "m@x.it"},
+                           {QVariant(), "Bianchi", "Anna", "02", "a@x.it"}};
+
+// After a rebuild: the declared contacts table alone, holding both contacts in order.
+void dueContattiRiportati(const testing_support::TestEnv& env)
+{
+    QCOMPARE(tabelle(env), QStringList{"Rubry.Db"});
+    QCOMPARE(forma(campiStored("Rubry.Db")), forma(campiRubrica()));
+    QCOMPARE(leggi("Rubry.Db", kCampiRubrica),
+             (QList<QStringList>{{"1", "Rossi", "Mario", "06", "m@x.it"},
+                                 {"2", "Bianchi", "Anna", "02", "a@x.it"}}));
+}
+
 } // namespace
 
 class TstAllinea : public QObject
@@ -404,17 +418,11 @@ private Q_SLOTS:
             {{"x", 99}, {"y", 98}});
         FieldDefs old = campiRubrica();
         old[4].size = 30;
-        creaTabella("Rubry.Db", old,
-                    {{QVariant(), "Rossi", "Mario", "06", "m@x.it"},
-                     {QVariant(), "Bianchi", "Anna", "02", "a@x.it"}});
+        creaTabella("Rubry.Db", old, kDueContatti);
 
         allineaRubrica();
 
-        QCOMPARE(tabelle(env), QStringList{"Rubry.Db"});
-        QCOMPARE(forma(campiStored("Rubry.Db")), forma(campiRubrica()));
-        QCOMPARE(leggi("Rubry.Db", kCampiRubrica),
-                 (QList<QStringList>{{"1", "Rossi", "Mario", "06", "m@x.it"},
-                                     {"2", "Bianchi", "Anna", "02", "a@x.it"}}));
+        dueContattiRiportati(env);
     }
 
     // An earlier swap stopped after the old table was gone: the records lie only in the
@@ -432,17 +440,11 @@ private Q_SLOTS:
     {
         QFETCH(FieldDefs, stored);
         testing_support::TestEnv env;
-        creaTabella("Rubry.DbAPPOGGIO.Db", stored,
-                    {{QVariant(), "Rossi", "Mario", "06", "m@x.it"},
-                     {QVariant(), "Bianchi", "Anna", "02", "a@x.it"}});
+        creaTabella("Rubry.DbAPPOGGIO.Db", stored, kDueContatti);
 
         allineaRubrica();
 
-        QCOMPARE(tabelle(env), QStringList{"Rubry.Db"});
-        QCOMPARE(forma(campiStored("Rubry.Db")), forma(campiRubrica()));
-        QCOMPARE(leggi("Rubry.Db", kCampiRubrica),
-                 (QList<QStringList>{{"1", "Rossi", "Mario", "06", "m@x.it"},
-                                     {"2", "Bianchi", "Anna", "02", "a@x.it"}}));
+        dueContattiRiportati(env);
         QVERIFY(env.desktop.boxes.isEmpty());
     }
 
@@ -455,9 +457,7 @@ private Q_SLOTS:
         testing_support::TestEnv env;
         FieldDefs old = campiRubrica();
         old[2].size = 10;
-        creaTabella("Rubry.Db", old,
-                    {{QVariant(), "Rossi", "Mario", "06", "m@x.it"},
-                     {QVariant(), "Bianchi", "Anna", "02", "a@x.it"}});
+        creaTabella("Rubry.Db", old, kDueContatti);
         const Impronta before = impronta(env.file("Rubry.Db"));
 
         const int fd = ::open(QFile::encodeName(env.file("Rubry.Db")).constData(), O_RDONLY);
@@ -475,11 +475,7 @@ private Q_SLOTS:
         env.desktop.clear();
         allineaRubrica();
         QVERIFY(env.desktop.boxes.isEmpty());
-        QCOMPARE(tabelle(env), QStringList{"Rubry.Db"});
-        QCOMPARE(forma(campiStored("Rubry.Db")), forma(campiRubrica()));
-        QCOMPARE(leggi("Rubry.Db", kCampiRubrica),
-                 (QList<QStringList>{{"1", "Rossi", "Mario", "06", "m@x.it"},
-                                     {"2", "Bianchi", "Anna", "02", "a@x.it"}}));
+        dueContattiRiportati(env);
     }
 #endif
 

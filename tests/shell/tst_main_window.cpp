@@ -1,5 +1,6 @@
 // The main window: its look, its menu, and the commands it runs itself.
 
+#include "Controlli.h"
 #include "TestEnv.h"
 #include "engine/DataSet.h"
 #include "engine/Error.h"
@@ -21,6 +22,7 @@
 using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
+using testing_support::trova;
 
 namespace {
 
@@ -86,14 +88,6 @@ protected:
 };
 
 // A control of a window by its object name; a missing one fails the test run.
-template <class T> T* child(const QObject* window, const char* name)
-{
-    T* found = window->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("%s has no %s", qPrintable(window->objectName()), name);
-    return found;
-}
-
 } // namespace
 
 class TstMainWindow : public QObject
@@ -132,7 +126,7 @@ private Q_SLOTS:
     void fixedSizeNoMaximise()
     {
         QCOMPARE(main->minimumSize(), main->maximumSize());
-        QCOMPARE(child<QWidget>(main.get(), "centralwidget")->size(), QSize(223, 180));
+        QCOMPARE(trova<QWidget>(main.get(), "centralwidget")->size(), QSize(223, 180));
         QCOMPARE(main->width(), 223);
         QCOMPARE(main->height(), 180 + main->menuBar()->height());
         const Qt::WindowFlags flags = main->windowFlags();
@@ -143,16 +137,16 @@ private Q_SLOTS:
         // Showing does not change that.
         main->show();
         QVERIFY(QTest::qWaitForWindowExposed(main.get()));
-        QCOMPARE(child<QWidget>(main.get(), "centralwidget")->size(), QSize(223, 180));
+        QCOMPARE(trova<QWidget>(main.get(), "centralwidget")->size(), QSize(223, 180));
         main->showMaximized();
-        QCOMPARE(child<QWidget>(main.get(), "centralwidget")->size(), QSize(223, 180));
+        QCOMPARE(trova<QWidget>(main.get(), "centralwidget")->size(), QSize(223, 180));
     }
 
     void picture()
     {
-        QCOMPARE(child<QLabel>(main.get(), "Image1")->geometry(), QRect(0, 0, 223, 180));
-        QVERIFY(!child<QLabel>(main.get(), "Image1")->pixmap().isNull());
-        QCOMPARE(child<QLabel>(main.get(), "Image1")->pixmap().size(), QSize(223, 180));
+        QCOMPARE(trova<QLabel>(main.get(), "Image1")->geometry(), QRect(0, 0, 223, 180));
+        QVERIFY(!trova<QLabel>(main.get(), "Image1")->pixmap().isNull());
+        QCOMPARE(trova<QLabel>(main.get(), "Image1")->pixmap().size(), QSize(223, 180));
         QVERIFY(!QApplication::windowIcon().isNull());
     }
 
@@ -189,10 +183,10 @@ private Q_SLOTS:
         QVERIFY(!label->autoFillBackground());
         QCOMPARE(label->font().pixelSize(), name == QLatin1String("Label1") ? 27 : 11);
         // Over the picture.
-        QVERIFY(child<QWidget>(main.get(), "centralwidget")->children().indexOf(label) >
-                child<QWidget>(main.get(), "centralwidget")
+        QVERIFY(trova<QWidget>(main.get(), "centralwidget")->children().indexOf(label) >
+                trova<QWidget>(main.get(), "centralwidget")
                     ->children()
-                    .indexOf(child<QLabel>(main.get(), "Image1")));
+                    .indexOf(trova<QLabel>(main.get(), "Image1")));
     }
 
     void menu()
@@ -258,7 +252,7 @@ private Q_SLOTS:
             }
         }
         // The exchange submenu.
-        QMenu* exchange = child<QMenu>(main.get(), "ScambioDati1");
+        QMenu* exchange = trova<QMenu>(main.get(), "ScambioDati1");
         QCOMPARE(exchange->actions().size(), 2);
         QCOMPARE(exchange->actions()[0]->objectName(), QStringLiteral("Esportarubricaperoutlook1"));
         QCOMPARE(exchange->actions()[0]->text(), QStringLiteral("Esporta rubrica per outlook"));
@@ -288,7 +282,7 @@ private Q_SLOTS:
             QVERIFY(QTest::qWaitForWindowActive(main.get()));
             QTest::keyClick(main.get(), Qt::Key_F1);
         } else {
-            child<QAction>(main.get(), "Aiuto1")->trigger();
+            trova<QAction>(main.get(), "Aiuto1")->trigger();
         }
         if (present) {
             QVERIFY(env.desktop.boxes.isEmpty());
@@ -308,7 +302,7 @@ private Q_SLOTS:
     {
         testing_support::TestEnv& env = *m_env;
         QDir(env.folder()).mkdir(QStringLiteral("help.html"));
-        child<QAction>(main.get(), "Aiuto1")->trigger();
+        trova<QAction>(main.get(), "Aiuto1")->trigger();
         QVERIFY(env.desktop.urls.isEmpty());
         QCOMPARE(env.desktop.boxes.size(), 1);
     }
@@ -317,7 +311,7 @@ private Q_SLOTS:
     {
         testing_support::TestEnv& env = *m_env;
         env.desktop.answers = {Answer::No};
-        child<QAction>(main.get(), "mnuIndicizza")->trigger();
+        trova<QAction>(main.get(), "mnuIndicizza")->trigger();
         QCOMPARE(env.desktop.boxes.size(), 1);
         QCOMPARE(env.desktop.boxes[0],
                  (platform::MessageBox{
@@ -344,7 +338,7 @@ private Q_SLOTS:
         testing_support::TestEnv& env = *m_env;
         env.desktop.answers = {Answer::Yes};
         env.desktop.exitCodes = {code};
-        child<QAction>(main.get(), "mnuIndicizza")->trigger();
+        trova<QAction>(main.get(), "mnuIndicizza")->trigger();
 
         const QString folder = PercorsoProgramma();
         QCOMPARE(env.desktop.commandLines,
@@ -391,7 +385,7 @@ private Q_SLOTS:
         env.desktop.onRun = [](const QString&) -> int {
             throw zr::Error(QStringLiteral("Error during CreateProcess"));
         };
-        child<QAction>(main.get(), "mnuIndicizza")->trigger();
+        trova<QAction>(main.get(), "mnuIndicizza")->trigger();
         QCOMPARE(env.desktop.boxes.size(), 2);
         QCOMPARE(env.desktop.boxes[1],
                  (platform::MessageBox{QStringLiteral("Zentor_Rubrica"),
@@ -399,7 +393,7 @@ private Q_SLOTS:
                                        Buttons::Ok}));
         env.desktop.onRun = nullptr;
         env.desktop.exitCodes = {-2};
-        child<QAction>(main.get(), "mnuIndicizza")->trigger();
+        trova<QAction>(main.get(), "mnuIndicizza")->trigger();
         QCOMPARE(env.desktop.commandLines.size(), 2);
         QCOMPARE(env.desktop.boxes.size(), 4);
         QCOMPARE(env.desktop.boxes[3].icon, Icon::None);
@@ -417,7 +411,7 @@ private Q_SLOTS:
         env.desktop.onRun = [](const QString& line) {
             return platform::QtDesktop().runAndWait(line);
         };
-        child<QAction>(main.get(), "mnuIndicizza")->trigger();
+        trova<QAction>(main.get(), "mnuIndicizza")->trigger();
         QCOMPARE(env.desktop.texts().last(),
                  QStringLiteral("Impossibile eseguire il controllo mentre il database è in uso!"));
     }
@@ -444,14 +438,14 @@ private Q_SLOTS:
             table.createTable();
             table.open();
             env.desktop.answers = {Answer::Yes};
-            child<QAction>(main.get(), "mnuIndicizza")->trigger();
+            trova<QAction>(main.get(), "mnuIndicizza")->trigger();
             QCOMPARE(
                 env.desktop.texts().value(1),
                 QStringLiteral("Impossibile eseguire il controllo mentre il database è in uso!"));
         }
         env.desktop.clear();
         env.desktop.answers = {Answer::Yes};
-        child<QAction>(main.get(), "mnuIndicizza")->trigger();
+        trova<QAction>(main.get(), "mnuIndicizza")->trigger();
         QCOMPARE(env.desktop.texts(),
                  QStringList{
                      QStringLiteral("Confermi l'operazione di reindicizzazione delle tabelle?")});
@@ -464,7 +458,7 @@ private Q_SLOTS:
         main->show();
         QVERIFY(QTest::qWaitForWindowExposed(main.get()));
         QTimer::singleShot(0, main.get(),
-                           [this] { child<QAction>(main.get(), "Esci1")->trigger(); });
+                           [this] { trova<QAction>(main.get(), "Esci1")->trigger(); });
         QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(99); }); // safety net
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!main->isVisible());
@@ -517,8 +511,8 @@ private Q_SLOTS:
         QStringList exported, imported;
         main->SaveDialog1CanClose = [&](const QString& f) { exported << f; };
         main->OpenDialog1CanClose = [&](const QString& f) { imported << f; };
-        (save ? child<QAction>(main.get(), "Esportarubricaperoutlook1")
-              : child<QAction>(main.get(), "Importarubricadioutlook1"))
+        (save ? trova<QAction>(main.get(), "Esportarubricaperoutlook1")
+              : trova<QAction>(main.get(), "Importarubricadioutlook1"))
             ->trigger();
         QCOMPARE(env.desktop.fileRequests.size(), 1);
         QCOMPARE(env.desktop.fileRequests[0].save, save);
@@ -539,10 +533,10 @@ private Q_SLOTS:
             auto* bug = qobject_cast<TfrmBug*>(w);
             QVERIFY(bug);
             QVERIFY(bug->isModal());
-            child<QPushButton>(bug, "ButEsci")->click();
+            trova<QPushButton>(bug, "ButEsci")->click();
         });
-        child<QAction>(main.get(), "Segnalabug1")->trigger();
-        child<QAction>(main.get(), "Segnalabug1")->trigger();
+        trova<QAction>(main.get(), "Segnalabug1")->trigger();
+        trova<QAction>(main.get(), "Segnalabug1")->trigger();
         QVERIFY(!driver.timedOut);
         QCOMPARE(opened.size(), 2);
         QCOMPARE(parents, QStringList({"FrmMain", "FrmMain"}));
@@ -558,12 +552,12 @@ private Q_SLOTS:
         ModalDriver driver([&](QWidget* w) {
             shown << w;
             // The state it kept is still there.
-            QCOMPARE(child<QLabel>(w, "LabelVers")->text(), QStringLiteral("04.2002-22"));
-            child<QAbstractButton>(w, "sbEsci")->click();
+            QCOMPARE(trova<QLabel>(w, "LabelVers")->text(), QStringLiteral("04.2002-22"));
+            trova<QAbstractButton>(w, "sbEsci")->click();
         });
-        child<QAction>(main.get(), "About2")->trigger();
+        trova<QAction>(main.get(), "About2")->trigger();
         QTRY_COMPARE(shown.size(), 1);
-        child<QAction>(main.get(), "About2")->trigger();
+        trova<QAction>(main.get(), "About2")->trigger();
         QVERIFY(!driver.timedOut);
         QCOMPARE(shown, (QList<QWidget*>{&about, &about}));
         QVERIFY(!about.isVisible());
@@ -602,13 +596,13 @@ private Q_SLOTS:
         main->comandi[QStringLiteral("Visualizzaselezione1")] = [](QWidget*) {
             throw zr::Error(QStringLiteral("Indice danneggiato"));
         };
-        child<QAction>(main.get(), "Visualizzaselezione1")->trigger();
+        trova<QAction>(main.get(), "Visualizzaselezione1")->trigger();
         QCOMPARE(env.desktop.boxes.size(), 1);
         QCOMPARE(env.desktop.boxes[0].caption, QStringLiteral("Zentor_Rubrica"));
         QCOMPARE(env.desktop.boxes[0].icon, Icon::Critical);
         QCOMPARE(env.desktop.boxes[0].text, QStringLiteral("Indice danneggiato"));
         // The menu still works.
-        child<QAction>(main.get(), "Aiuto1")->trigger();
+        trova<QAction>(main.get(), "Aiuto1")->trigger();
         QCOMPARE(env.desktop.boxes.size(), 2);
     }
 
@@ -623,7 +617,7 @@ private Q_SLOTS:
         };
         main->comandi[QStringLiteral("Salvataggiodati1")] = ApriModale<Boom>;
         const qsizetype before = main->findChildren<QDialog*>().size();
-        child<QAction>(main.get(), "Salvataggiodati1")->trigger();
+        trova<QAction>(main.get(), "Salvataggiodati1")->trigger();
         QCOMPARE(main->findChildren<QDialog*>().size(), before);
         QCOMPARE(env.desktop.texts(), QStringList{QStringLiteral("Cartella backup non creata")});
     }

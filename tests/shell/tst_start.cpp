@@ -1,6 +1,8 @@
 // Start-up: the windows that live for the whole run, their order, and the splash.
 
+#include "Controlli.h"
 #include "TestEnv.h"
+#include "TraduzioniFixture.h"
 #include "contacts/TFrmCanc.h"
 #include "engine/DataSet.h"
 #include "services/Maker.h"
@@ -13,15 +15,10 @@
 #include <QTimer>
 #include <QtTest>
 
-namespace {
+using testing_support::creaTraduzioni;
+using testing_support::trova;
 
-template <class T> T* child(const QObject* window, const char* name)
-{
-    T* found = window->findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("%s has no %s", qPrintable(window->objectName()), name);
-    return found;
-}
+namespace {
 
 QStringList names(const std::vector<QWidget*>& windows)
 {
@@ -29,28 +26,6 @@ QStringList names(const std::vector<QWidget*>& windows)
     for (QWidget* w : windows)
         out << w->objectName();
     return out;
-}
-
-void creaTraduzioni(const QVariant& lingua)
-{
-    engine::Table t(QStringLiteral("lingua.db"));
-    t.fieldDefs << engine::FieldDef{QStringLiteral("ITALIANO"), engine::FieldKind::String, 120,
-                                    false}
-                << engine::FieldDef{QStringLiteral("Inglese"), engine::FieldKind::String, 120,
-                                    false};
-    t.createTable();
-    t.open();
-    t.insertRecord(
-        {QStringLiteral("Caricamento in corso, attendere.."), QStringLiteral("Loading..")});
-    t.insertRecord({QStringLiteral("Caricamento"), QStringLiteral("Loading")});
-    t.close();
-    engine::Table settings(QStringLiteral("impostazioni.db"));
-    settings.fieldDefs << engine::FieldDef{QStringLiteral("LINGUA"), engine::FieldKind::String, 40,
-                                           false};
-    settings.createTable();
-    settings.open();
-    settings.insertRecord({lingua});
-    settings.close();
 }
 
 } // namespace
@@ -90,7 +65,7 @@ private Q_SLOTS:
         startUp.createMain();
         startUp.createAbout();
         // The splash takes the name from the About window that exists before it.
-        child<QLabel>(FrmAbout, "LabelPrg")->setText(QStringLiteral("Altro_Nome"));
+        trova<QLabel>(FrmAbout, "LabelPrg")->setText(QStringLiteral("Altro_Nome"));
         startUp.createSplash();
         QCOMPARE(frmStart->windowTitle(), QStringLiteral("Caricamento Altro_Nome"));
     }
@@ -101,12 +76,12 @@ private Q_SLOTS:
         StartUp startUp;
         startUp.createWindows();
         QCOMPARE(frmStart->windowTitle(), QStringLiteral("Caricamento Zentor_Rubrica"));
-        QCOMPARE(child<QLabel>(frmStart, "Label1")->text(),
+        QCOMPARE(trova<QLabel>(frmStart, "Label1")->text(),
                  QStringLiteral("Caricamento in corso, attendere.."));
         QCOMPARE(frmStart->size(), QSize(280, 317));
         QCOMPARE(frmStart->minimumSize(), frmStart->maximumSize());
-        QCOMPARE(child<QWidget>(frmStart, "Panel1")->height(), 52);
-        QVERIFY(!child<QLabel>(frmStart, "ImageLogo")->pixmap().isNull());
+        QCOMPARE(trova<QWidget>(frmStart, "Panel1")->height(), 52);
+        QVERIFY(!trova<QLabel>(frmStart, "ImageLogo")->pixmap().isNull());
         const Qt::WindowFlags flags = frmStart->windowFlags();
         QVERIFY(!(flags & Qt::WindowCloseButtonHint));
         QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
@@ -131,10 +106,11 @@ private Q_SLOTS:
         QFETCH(QVariant, lingua);
         QFETCH(QString, label);
         testing_support::TestEnv env;
-        creaTraduzioni(lingua);
+        creaTraduzioni(lingua, {{"Caricamento in corso, attendere..", "Loading.."},
+                                {"Caricamento", "Loading"}});
         StartUp startUp;
         startUp.createWindows();
-        QCOMPARE(child<QLabel>(frmStart, "Label1")->text(), label);
+        QCOMPARE(trova<QLabel>(frmStart, "Label1")->text(), label);
         // Only Label1 is translated; the caption keeps the program's name.
         QCOMPARE(frmStart->windowTitle(), QStringLiteral("Caricamento Zentor_Rubrica"));
         QCOMPARE(env.desktop.texts(), QStringList());
@@ -187,7 +163,7 @@ private Q_SLOTS:
         startUp.createWindows();
         bool stillOpen = false;
         QTimer::singleShot(0, frmStart, [&] {
-            QTest::mouseClick(child<QLabel>(frmStart, "ImageLogo"), Qt::LeftButton);
+            QTest::mouseClick(trova<QLabel>(frmStart, "ImageLogo"), Qt::LeftButton);
             stillOpen = frmStart->isVisible() && !FrmMain->isVisible();
             frmStart->TimerStartTimer();
         });
