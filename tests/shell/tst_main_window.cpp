@@ -1,6 +1,7 @@
 // The main window: its look, its menu, and the commands it runs itself.
 
 #include "Controlli.h"
+#include "ModalDriver.h"
 #include "TestEnv.h"
 #include "engine/DataSet.h"
 #include "engine/Error.h"
@@ -22,53 +23,10 @@
 using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
+using testing_support::ModalDriver;
 using testing_support::trova;
 
 namespace {
-
-// Acts once on every new modal window that opens while a blocking call runs, and closes
-// whatever is still open at the deadline, so that a broken window fails the test instead of
-// hanging it.
-class ModalDriver : public QObject
-{
-public:
-    explicit ModalDriver(std::function<void(QWidget*)> act, int deadlineMs = 5000)
-        : m_act(std::move(act))
-    {
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this, deadlineMs] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal)
-                return;
-            if (modal != m_current) {
-                // A window newly shown (or shown again): act once on it.
-                m_current = modal;
-                modal->installEventFilter(this);
-                m_since.start();
-                m_act(modal);
-            } else if (m_since.elapsed() > deadlineMs) {
-                timedOut = true;
-                modal->close();
-            }
-        });
-        m_timer.start();
-    }
-    bool timedOut = false;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == m_current && event->type() == QEvent::Hide)
-            m_current = nullptr;
-        return false;
-    }
-
-private:
-    std::function<void(QWidget*)> m_act;
-    QPointer<QWidget> m_current;
-    QElapsedTimer m_since;
-    QTimer m_timer;
-};
 
 // A widget whose event handler fails, as any window's handler might.
 class Failing : public QWidget

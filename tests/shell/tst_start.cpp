@@ -1,6 +1,7 @@
 // Start-up: the windows that live for the whole run, their order, and the splash.
 
 #include "Controlli.h"
+#include "ModalDriver.h"
 #include "TestEnv.h"
 #include "TraduzioniFixture.h"
 #include "contacts/TFrmCanc.h"
@@ -16,6 +17,7 @@
 #include <QtTest>
 
 using testing_support::creaTraduzioni;
+using testing_support::ModalDriver;
 using testing_support::trova;
 
 namespace {
@@ -195,19 +197,15 @@ private Q_SLOTS:
         startUp.createWindows();
         QStringList opened;
         QPointer<QWidget> last;
-        QTimer poll;
-        poll.setInterval(10);
-        connect(&poll, &QTimer::timeout, [&] {
-            if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != last) {
+        {
+            ModalDriver driver([&](QWidget* modal) {
                 last = modal;
                 opened << modal->objectName()
                        << (modal->parentWidget() ? modal->parentWidget()->objectName() : QString());
                 modal->close();
-            }
-        });
-        poll.start();
-        FrmMain->findChild<QAction*>(item)->trigger();
-        poll.stop();
+            });
+            FrmMain->findChild<QAction*>(item)->trigger();
+        }
         QCOMPARE(opened, QStringList({window, "FrmMain"}));
         QTRY_VERIFY(last.isNull());
         QVERIFY(FrmMain->SaveDialog1CanClose);
@@ -220,22 +218,16 @@ private Q_SLOTS:
         StartUp startUp;
         startUp.createWindows();
         QList<QWidget*> shown;
-        QPointer<QWidget> last;
-        QTimer poll;
-        poll.setInterval(10);
-        connect(&poll, &QTimer::timeout, [&] {
-            if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != last) {
-                last = modal;
+        {
+            // The same window shown a second time is acted on again.
+            ModalDriver driver([&](QWidget* modal) {
                 shown << modal;
                 modal->close();
-            }
-        });
-        poll.start();
-        QAction* item = FrmMain->findChild<QAction*>(QStringLiteral("Cancellaidentit1"));
-        item->trigger();
-        last = nullptr;
-        item->trigger();
-        poll.stop();
+            });
+            QAction* item = FrmMain->findChild<QAction*>(QStringLiteral("Cancellaidentit1"));
+            item->trigger();
+            item->trigger();
+        }
         QCOMPARE(shown, (QList<QWidget*>{FrmCanc, FrmCanc}));
         QVERIFY(FrmCanc); // hidden, not destroyed
     }
