@@ -128,6 +128,7 @@ EsitoEsportazione EsportaRubricaSuFile(const QString& nomeScelto)
         engine::Query q;
         q.setDatabaseName(PercorsoProgramma());
         q.setSql(QStringLiteral("select Nome, Cognome, Mail, Numero from rubry"));
+        q.setForwardOnly(true); // one pass: no record is kept once written
         q.open();
         const CampiRubrica c = trovaCampi(q);
         engine::Field& nome = q.field(c.nome);
@@ -136,7 +137,6 @@ EsitoEsportazione EsportaRubricaSuFile(const QString& nomeScelto)
         engine::Field& numero = q.field(c.numero);
 
         QByteArray testo;
-        testo.reserve(64 + qsizetype(q.recordCount()) * 64);
         testo += scambio::kIntestazione;
         testo += "\r\n";
         for (q.first(); !q.eof(); q.next()) {
