@@ -72,6 +72,7 @@ QSet<QString> mailPresenti(const QString& campoMail)
     engine::Query q;
     q.setDatabaseName(PercorsoProgramma());
     q.setSql(QStringLiteral("select %1 from rubry").arg(campoMail));
+    q.setForwardOnly(true);
     q.open();
     QSet<QString> mail;
     mail.reserve(q.recordCount());
