@@ -247,8 +247,6 @@ void Connection::openFile(const QString& path, bool create, bool readOnly)
     if (!readOnly) {
         // Rollback journal only: a table file copied while closed is always whole.
         exec(QStringLiteral("PRAGMA journal_mode=DELETE"), help::OpenFailed);
-        // Room for bulk work in one transaction without spilling to the file early.
-        exec(QStringLiteral("PRAGMA cache_size=-16384"), help::OpenFailed);
     }
 }
 
@@ -288,6 +286,15 @@ qint64 Connection::scalarInt(const QString& sql, const QVariantList& params)
     Stmt s(m_db, sql, help::Internal);
     s.bindAll(params);
     return s.step() ? s.columnInt(0) : 0;
+}
+
+void Connection::setBulkCache(bool on)
+{
+    // A large page cache only pays inside a transaction of many writes; for a read
+    // straight through a big file (a count) filling fresh memory costs more than it saves.
+    exec(on ? QStringLiteral("PRAGMA cache_size=-16384")
+            : QStringLiteral("PRAGMA cache_size=-2000"),
+         help::Internal);
 }
 
 qint64 Connection::dataVersion()
