@@ -301,6 +301,8 @@ void TstFilter::sameFilterAgainSeesChangesMadeElsewhere()
     }
     // The same filter applied again (as the search button does) reads the set anew.
     table->setFiltered(true);
+    QCOMPARE(table->fieldByName("Cognome").asString(), QString("Verdi"));
+    QCOMPARE(table->valueAt(2, 1).toString(), QString("Altro"));
     QCOMPARE(table->recordCount(), 3);
     QCOMPARE(column(*table, "Cognome"), (QStringList{"Verdi", "Neri", "Altro"}));
     table->setFilterValues({{"Nome", "Mar*"}});
