@@ -27,10 +27,12 @@ inline double timeMs(const std::function<void()>& work, int runs = 3)
     return best;
 }
 
-// The sqlite3 tool's "Run Time: real" for `sql` (one or more statements) on `dbFile`,
-// summed over the statements, best of `runs`; query output goes to /dev/null.
+// The sqlite3 tool's "Run Time: real" for `sql` (one or more statements, which may start
+// with dot-commands such as ".separator") on `dbFile`, summed over the statements, best
+// of `runs`; query output goes to `outputFile` (/dev/null when empty).
 // Returns a negative number when the tool cannot be run.
-inline double sqlite3Ms(const QString& dbFile, const QString& sql, int runs = 3)
+inline double sqlite3Ms(const QString& dbFile, const QString& sql, int runs = 3,
+                        const QString& outputFile = QString())
 {
     static const QRegularExpression realRe(QStringLiteral("Run Time: real ([0-9.]+)"));
     double best = std::numeric_limits<double>::max();
@@ -39,7 +41,8 @@ inline double sqlite3Ms(const QString& dbFile, const QString& sql, int runs = 3)
         p.start(QStringLiteral("sqlite3"), {dbFile});
         if (!p.waitForStarted())
             return -1;
-        p.write(QStringLiteral(".timer on\n.output /dev/null\n%1\n.quit\n").arg(sql).toUtf8());
+        const QString output = outputFile.isEmpty() ? QStringLiteral("/dev/null") : outputFile;
+        p.write(QStringLiteral(".timer on\n.output %1\n%2\n.quit\n").arg(output, sql).toUtf8());
         p.closeWriteChannel();
         p.waitForFinished(-1);
         const QString out = QString::fromUtf8(p.readAllStandardOutput());
@@ -57,6 +60,31 @@ inline double sqlite3Ms(const QString& dbFile, const QString& sql, int runs = 3)
     return best;
 }
 
+// Our work and the sqlite3 tool's twin of it, taking turns `runs` times so that a busy
+// machine slows both alike, and both read a file already in the page cache. Best of each.
+struct Pair
+{
+    double ours;
+    double sqlite3;
+};
+inline Pair compare(const std::function<void()>& work, const QString& dbFile, const QString& sql,
+                    int runs = 5, const std::function<void()>& untimedBefore = {},
+                    const QString& outputFile = QString())
+{
+    Pair best{std::numeric_limits<double>::max(), std::numeric_limits<double>::max()};
+    for (int i = 0; i < runs; ++i) {
+        if (untimedBefore)
+            untimedBefore();
+        best.ours = std::min(best.ours, timeMs(work, 1));
+        const double twin = sqlite3Ms(dbFile, sql, 1, outputFile);
+        if (twin < 0)
+            best.sqlite3 = -1;
+        else if (best.sqlite3 >= 0)
+            best.sqlite3 = std::min(best.sqlite3, twin);
+    }
+    return best;
+}
+
 inline void report(const char* name, double oursMs, double sqliteMs = -1)
 {
     if (sqliteMs < 0) {
@@ -68,6 +96,11 @@ inline void report(const char* name, double oursMs, double sqliteMs = -1)
                     oursMs / base);
     }
     std::fflush(stdout);
+}
+
+inline void report(const char* name, const Pair& p)
+{
+    report(name, p.ours, p.sqlite3);
 }
 
 } // namespace bench

@@ -86,72 +86,74 @@ int main(int argc, char** argv)
          QStringLiteral("Nome >= 'Mar' AND Nome < 'Mas'")}};
     for (const Case& c : cases) {
         const QString openName = QStringLiteral("engine_filter_%1_open_count_first").arg(c.name);
-        const double ours = bench::timeMs([&] {
-            Table t(QStringLiteral("rubry"));
-            t.setFiltered(true);
-            t.setFilter(c.filter);
-            t.open();
-            volatile int n = t.recordCount();
-            (void)n;
-            volatile int len = int(t.fieldByName("Cognome").asString().size());
-            (void)len;
-        });
-        const double twin =
-            bench::sqlite3Ms(file, QStringLiteral("SELECT count(*) FROM records WHERE %1; SELECT * "
-                                                  "FROM records WHERE %1 ORDER BY rowid LIMIT 1;")
-                                       .arg(c.where));
-        bench::report(openName.toLatin1().constData(), ours, twin);
+        bench::report(openName.toLatin1().constData(),
+                      bench::compare(
+                          [&] {
+                              Table t(QStringLiteral("rubry"));
+                              t.setFiltered(true);
+                              t.setFilter(c.filter);
+                              t.open();
+                              volatile int n = t.recordCount();
+                              (void)n;
+                              volatile int len = int(t.fieldByName("Cognome").asString().size());
+                              (void)len;
+                          },
+                          file,
+                          QStringLiteral("SELECT count(*) FROM records WHERE %1; SELECT * "
+                                         "FROM records WHERE %1 ORDER BY rowid LIMIT 1;")
+                              .arg(c.where)));
 
         Table t(QStringLiteral("rubry"));
         t.setFiltered(true);
         t.setFilter(c.filter);
         t.open();
-        const double countMs = bench::timeMs([&] {
-            t.setFiltered(false); // forgets the cached count
-            t.setFiltered(true);
-            volatile int n = t.recordCount();
-            (void)n;
-        });
-        const double countTwin = bench::sqlite3Ms(
-            file, QStringLiteral("SELECT count(*) FROM records WHERE %1;").arg(c.where));
+        // The count alone: the cached one is forgotten (untimed) before each run.
         bench::report(QStringLiteral("engine_filter_%1_count").arg(c.name).toLatin1().constData(),
-                      countMs, countTwin);
+                      bench::compare(
+                          [&] {
+                              volatile int n = t.recordCount();
+                              (void)n;
+                          },
+                          file,
+                          QStringLiteral("SELECT count(*) FROM records WHERE %1;").arg(c.where), 5,
+                          [&] {
+                              t.setFiltered(false);
+                              t.setFiltered(true);
+                          }));
 
-        double stepMs = 1e18;
-        for (int run = 0; run < 3; ++run) {
-            Table fresh(QStringLiteral("rubry")); // nothing read yet
-            fresh.setFiltered(true);
-            fresh.setFilter(c.filter);
-            QElapsedTimer timer;
-            timer.start();
-            fresh.open();
-            for (int i = 0; i < 1000 && !fresh.eof(); ++i) {
-                volatile int len = int(fresh.field(2).asString().size());
-                (void)len;
-                fresh.next();
-            }
-            stepMs = std::min(stepMs, double(timer.nsecsElapsed()) / 1e6);
-        }
-        const double stepTwin = bench::sqlite3Ms(
-            file, QStringLiteral("SELECT * FROM records WHERE %1 ORDER BY rowid LIMIT 1000;")
-                      .arg(c.where));
+        // Opening a fresh cursor (nothing read yet) and stepping through 1000 records.
         bench::report(
-            QStringLiteral("engine_filter_%1_step_1000").arg(c.name).toLatin1().constData(), stepMs,
-            stepTwin);
+            QStringLiteral("engine_filter_%1_step_1000").arg(c.name).toLatin1().constData(),
+            bench::compare(
+                [&] {
+                    Table fresh(QStringLiteral("rubry"));
+                    fresh.setFiltered(true);
+                    fresh.setFilter(c.filter);
+                    fresh.open();
+                    for (int i = 0; i < 1000 && !fresh.eof(); ++i) {
+                        volatile int len = int(fresh.field(2).asString().size());
+                        (void)len;
+                        fresh.next();
+                    }
+                },
+                file,
+                QStringLiteral("SELECT * FROM records WHERE %1 ORDER BY rowid LIMIT 1000;")
+                    .arg(c.where)));
     }
 
-    const double modelMs = bench::timeMs([&] {
-        Table t(QStringLiteral("rubry"));
-        t.open();
-        shell::DataSetModel model(&t);
-        for (int r = 0; r < 30; ++r)
-            for (int c = 0; c < model.columnCount(); ++c)
-                model.data(model.index(r, c));
-    });
-    const double modelTwin = bench::sqlite3Ms(
-        file, QStringLiteral(
-                  "SELECT count(*) FROM records; SELECT * FROM records ORDER BY rowid LIMIT 30;"));
-    bench::report("engine_grid_open_whole_table", modelMs, modelTwin);
+    bench::report("engine_grid_open_whole_table",
+                  bench::compare(
+                      [&] {
+                          Table t(QStringLiteral("rubry"));
+                          t.open();
+                          shell::DataSetModel model(&t);
+                          for (int r = 0; r < 30; ++r)
+                              for (int c = 0; c < model.columnCount(); ++c)
+                                  model.data(model.index(r, c));
+                      },
+                      file,
+                      QStringLiteral("SELECT count(*) FROM records; SELECT * FROM records ORDER "
+                                     "BY rowid LIMIT 30;")));
 
     // Scrolling: a page of rows in the middle and at the end.
     {
@@ -168,18 +170,20 @@ int main(int argc, char** argv)
         bench::report("engine_grid_scroll_end_and_3000_rows", scrollMs);
     }
 
-    const double queryMs = bench::timeMs([&] {
-        Query q;
-        q.setSql(QStringLiteral("select * from rubry.db where Nome = 'Mario' order by numid"));
-        q.open();
-        volatile int n = q.recordCount();
-        (void)n;
-    });
-    const double queryTwin = bench::sqlite3Ms(
-        file,
-        QStringLiteral(
-            "SELECT count(*) FROM (SELECT * FROM records WHERE Nome = 'Mario' ORDER BY NumID); "
-            "SELECT * FROM records WHERE Nome = 'Mario' ORDER BY NumID LIMIT 1;"));
-    bench::report("engine_query_open_count", queryMs, queryTwin);
+    bench::report(
+        "engine_query_open_count",
+        bench::compare(
+            [&] {
+                Query q;
+                q.setSql(
+                    QStringLiteral("select * from rubry.db where Nome = 'Mario' order by numid"));
+                q.open();
+                volatile int n = q.recordCount();
+                (void)n;
+            },
+            file,
+            QStringLiteral(
+                "SELECT count(*) FROM (SELECT * FROM records WHERE Nome = 'Mario' ORDER BY NumID); "
+                "SELECT * FROM records WHERE Nome = 'Mario' ORDER BY NumID LIMIT 1;")));
     return 0;
 }

@@ -2,8 +2,10 @@
 //   export     100,000 contacts to the exchange file   vs  sqlite3 -csv writing them
 //   merge      a 100,000-line file into 100,000 contacts vs  sqlite3 .import of that file
 // Prints one line per measure: NAME ours_ms=N sqlite3_ms=N ratio=X (best of five runs, the two
-// sides taking turns).
+// sides taking turns). The import twin is timed as a whole process run (".import" is a
+// dot-command, which the tool's timer does not measure).
 
+#include "BenchSupport.h"
 #include "contacts/ScambioDati.h"
 #include "engine/DataSet.h"
 #include "platform/AppFolder.h"
@@ -125,22 +127,18 @@ int main(int argc, char** argv)
                             "a, b, c from rubry_file"),
              QStringLiteral("drop table rubry_file")});
 
-    // Export.
-    const auto esporta = confronta(
-        kGiri,
-        [&] {
-            QElapsedTimer t;
-            t.start();
-            EsportaRubricaSuFile(dir + QStringLiteral("esportati.csv"));
-            return t.elapsed();
-        },
-        [&] {
-            return sqlite3(riferimento,
-                           {QStringLiteral("-csv"), QStringLiteral("-separator"),
-                            QStringLiteral(";"), QStringLiteral("select * from rubry")},
-                           dir + QStringLiteral("sqlite3.csv"));
-        });
-    stampa("export_100k", esporta.first, esporta.second);
+    // Export: our table file read by both sides, the same columns, the same lines written
+    // to a file ("Nome Cognome;Mail;Numero;" and CR LF). The tool's figure is its own
+    // ".timer" of the statement (reading the schema, the rows and writing them), ours the
+    // whole command (opening the query, encoding, writing the file in its place).
+    bench::report(
+        "export_100k",
+        bench::compare([&] { EsportaRubricaSuFile(dir + QStringLiteral("esportati.csv")); },
+                       dir + QStringLiteral("Rubry.Db"),
+                       QStringLiteral(".mode list\n.separator \";\" \"\\r\\n\"\n"
+                                      "SELECT Nome || ' ' || Cognome, Mail, Numero, '' FROM "
+                                      "records;"),
+                       kGiri, {}, dir + QStringLiteral("sqlite3.csv")));
 
     // Merge import: half of the file's lines are already in the table.
     const QString file = dir + QStringLiteral("importa.csv");

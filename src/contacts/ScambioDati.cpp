@@ -72,6 +72,7 @@ QSet<QString> mailPresenti(const QString& campoMail)
     engine::Query q;
     q.setDatabaseName(PercorsoProgramma());
     q.setSql(QStringLiteral("select %1 from rubry").arg(campoMail));
+    q.setForwardOnly(true);
     q.open();
     QSet<QString> mail;
     mail.reserve(q.recordCount());
@@ -128,6 +129,7 @@ EsitoEsportazione EsportaRubricaSuFile(const QString& nomeScelto)
         engine::Query q;
         q.setDatabaseName(PercorsoProgramma());
         q.setSql(QStringLiteral("select Nome, Cognome, Mail, Numero from rubry"));
+        q.setForwardOnly(true); // one pass: no record is kept once written
         q.open();
         const CampiRubrica c = trovaCampi(q);
         engine::Field& nome = q.field(c.nome);
@@ -136,7 +138,6 @@ EsitoEsportazione EsportaRubricaSuFile(const QString& nomeScelto)
         engine::Field& numero = q.field(c.numero);
 
         QByteArray testo;
-        testo.reserve(64 + qsizetype(q.recordCount()) * 64);
         testo += scambio::kIntestazione;
         testo += "\r\n";
         for (q.first(); !q.eof(); q.next()) {

@@ -240,6 +240,12 @@ public:
     // another cursor's open transaction, are not in it).
     // Values bound to ":name" or "?" placeholders, in order.
     void setParams(const QVariantList& params) { m_params = params; }
+    // A forward-only query keeps no read rows: a pass straight through a large result
+    // (first(), then next() to eof()) holds one record at a time. Moving back before
+    // the current record (prior(), first() after next(), a lower setRecNo()) raises an
+    // engine error. Set before open().
+    bool forwardOnly() const { return m_forwardOnly; }
+    void setForwardOnly(bool on) { m_forwardOnly = on; }
 
     void open() override;
     void close() override;
@@ -249,6 +255,7 @@ private:
     std::unique_ptr<QueryData> q;
     QString m_sql;
     QVariantList m_params;
+    bool m_forwardOnly = false;
 };
 
 } // namespace engine

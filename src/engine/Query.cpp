@@ -193,6 +193,7 @@ void Query::open()
         }
         sqlite3_finalize(raw);
         auto cursor = std::make_unique<QueryCursor>(q->db, tq.sql, params, columns, files);
+        cursor->setForwardOnly(m_forwardOnly);
         if (!fromValue.isEmpty()) {
             if (const Row* first = cursor->row(0))
                 for (int i : fromValue)

@@ -387,7 +387,13 @@ void Table::startTransaction()
     checkActive();
     if (t->inTransaction)
         throw zr::EngineError(QStringLiteral("A transaction is already active."), help::WrongState);
-    t->db.exec(QStringLiteral("BEGIN IMMEDIATE"), help::Internal);
+    t->db.setBulkCache(true);
+    try {
+        t->db.exec(QStringLiteral("BEGIN IMMEDIATE"), help::Internal);
+    } catch (...) {
+        t->db.setBulkCache(false);
+        throw;
+    }
     t->inTransaction = true;
 }
 
@@ -399,6 +405,7 @@ void Table::commit()
     releaseReaders(t->canonical);
     t->db.exec(QStringLiteral("COMMIT"), help::Internal);
     t->inTransaction = false;
+    t->db.setBulkCache(false);
 }
 
 void Table::rollback()
@@ -410,6 +417,7 @@ void Table::rollback()
         cancel();
     t->db.exec(QStringLiteral("ROLLBACK"), help::Internal);
     t->inTransaction = false;
+    t->db.setBulkCache(false);
     t->cursor->invalidate();
     d->rowKnown = false;
     resolveRow();

@@ -30,6 +30,9 @@ private slots:
     void prefixUsesIndex();
     void prefixBounds_data();
     void prefixBounds();
+    void sameFilterAgainSeesChangesMadeElsewhere();
+    void sameFilterAgainAfterOwnWrites();
+    void sparseSetReadPastTheFirstPage();
 
 private:
     std::unique_ptr<testing_support::TestEnv> env;
@@ -281,6 +284,77 @@ void TstFilter::prefixBounds()
     QFETCH(QString, prefix);
     QFETCH(QString, upper);
     QCOMPARE(detail::prefixUpperBound(prefix), upper);
+}
+
+void TstFilter::sameFilterAgainSeesChangesMadeElsewhere()
+{
+    table->setFilterValues({{"Nome", "Mar*"}});
+    QCOMPARE(table->recordCount(), 3);
+    QCOMPARE(table->valueAt(2, 1).toString(), QString("Neri"));
+    {
+        // Another cursor of the file (its own connection) adds and removes records.
+        Table other(QStringLiteral("Rubry.db"));
+        other.open();
+        other.insertRecord({QVariant(), "Altro", "Marina", "", ""});
+        other.first(); // Rossi Mario
+        other.deleteRecord();
+    }
+    // The same filter applied again (as the search button does) reads the set anew.
+    table->setFiltered(true);
+    QCOMPARE(table->fieldByName("Cognome").asString(), QString("Verdi"));
+    QCOMPARE(table->valueAt(2, 1).toString(), QString("Altro"));
+    QCOMPARE(table->recordCount(), 3);
+    QCOMPARE(column(*table, "Cognome"), (QStringList{"Verdi", "Neri", "Altro"}));
+    table->setFilterValues({{"Nome", "Mar*"}});
+    QCOMPARE(table->recordCount(), 3);
+    QCOMPARE(table->valueAt(0, 1).toString(), QString("Verdi"));
+    QCOMPARE(table->recNo(), 1);
+}
+
+void TstFilter::sameFilterAgainAfterOwnWrites()
+{
+    table->setFilter("Nome = 'Mar*'");
+    QCOMPARE(table->recordCount(), 3);
+    table->setRecNo(3);
+    table->insertRecord({QVariant(), "Nuovo", "Marta", "", ""});
+    table->first();
+    table->deleteRecord(); // Rossi Mario
+    table->setFilter("Nome = 'Mar*'");
+    QCOMPARE(table->recNo(), 1); // back on the first record
+    QCOMPARE(table->recordCount(), 3);
+    QCOMPARE(column(*table, "Cognome"), (QStringList{"Verdi", "Neri", "Nuovo"}));
+}
+
+void TstFilter::sparseSetReadPastTheFirstPage()
+{
+    // 300 more records, one in three a "Sparso": 100 in the set, spread over the file.
+    table->startTransaction();
+    QStringList expected;
+    for (int i = 0; i < 300; ++i) {
+        const bool in = i % 3 == 1;
+        const QString cognome = QStringLiteral("C%1").arg(i, 3, 10, QChar(u'0'));
+        table->insertRecord({QVariant(), cognome, in ? "Sparso" : "Altro", "", ""});
+        if (in)
+            expected << cognome;
+    }
+    table->commit();
+    table->setFilterValues({{"Nome", "Sparso"}});
+    // Forward by steps, backward by steps, and by grid rows out of order.
+    QCOMPARE(column(*table, "Cognome"), expected);
+    QStringList backward;
+    table->last();
+    while (!table->bof()) {
+        backward.prepend(table->fieldByName("Cognome").asString());
+        table->prior();
+    }
+    QCOMPARE(backward, expected);
+    for (int row : {99, 0, 57, 41, 40, 39, 98}) {
+        QCOMPARE(table->valueAt(row, 1).toString(), expected.at(row));
+    }
+    QCOMPARE(table->recordCount(), 100);
+    table->setFilterValues({{"Nome", "Sparso"}});
+    QCOMPARE(table->fieldByName("Cognome").asString(), expected.first());
+    QCOMPARE(table->recordCount(), 100);
 }
 
 QTEST_GUILESS_MAIN(TstFilter)

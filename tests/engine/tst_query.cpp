@@ -35,6 +35,10 @@ private slots:
     void navigationAndCount();
     void paramsAreBound();
     void openQueryDoesNotBlockWrites();
+    void forwardOnlyPass();
+    void forwardOnlyRefusesMovingBack_data();
+    void forwardOnlyRefusesMovingBack();
+    void forwardOnlyKeepsTheRestOnAWrite();
     void columnNames_data();
     void columnNames();
 
@@ -128,8 +132,8 @@ void TstQuery::forms_data()
         << "DESCR" << QStringList{"due", "tre"};
     QTest::newRow("keyed table in key order") << "select * from tabexport"
                                               << "DESCR" << QStringList{"uno", "due", "tre"};
-    QTest::newRow("keyed table with where") << "select DESCR from tabexport where PROGR >= 2" << "DESCR"
-                                            << QStringList{"due", "tre"};
+    QTest::newRow("keyed table with where") << "select DESCR from tabexport where PROGR >= 2"
+                                            << "DESCR" << QStringList{"due", "tre"};
     QTest::newRow("trailing semicolon") << "select * from tabexport;"
                                         << "PROGR" << QStringList{"1", "2", "3"};
     QTest::newRow("subquery")
@@ -355,6 +359,112 @@ void TstQuery::openQueryDoesNotBlockWrites()
     QCOMPARE(q.recNo(), 504);
     q.first();
     QCOMPARE(q.fieldByName("Cognome").asString(), QString("Rossi"));
+}
+
+void TstQuery::forwardOnlyPass()
+{
+    Query all;
+    all.setSql("select * from rubry order by nome");
+    all.open();
+    const QStringList expected = enginetest::column(all, "Nome");
+    QCOMPARE(expected.size(), 4);
+
+    Query q;
+    q.setForwardOnly(true);
+    q.setSql("select * from rubry order by nome");
+    q.open();
+    QCOMPARE(q.recordCount(), 4);
+    QStringList seen;
+    int recNo = 0;
+    for (q.first(); !q.eof(); q.next()) {
+        seen << q.fieldByName("Nome").asString();
+        QCOMPARE(q.recNo(), ++recNo);
+    }
+    QCOMPARE(seen, expected);
+    QCOMPARE(q.recNo(), 4); // stays on the last record
+    QCOMPARE(q.fieldByName("Nome").asString(), expected.last());
+    QCOMPARE(q.recordCount(), 4);
+    q.close();
+    QVERIFY(!q.active());
+
+    q.setSql("select * from rubry where Nome = 'nobody'");
+    q.open();
+    QVERIFY(q.eof());
+    QCOMPARE(q.recordCount(), 0);
+}
+
+void TstQuery::forwardOnlyRefusesMovingBack_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::newRow("prior") << 0;
+    QTest::newRow("first") << 1;
+    QTest::newRow("setRecNo") << 2;
+    QTest::newRow("valueAt") << 3;
+}
+
+void TstQuery::forwardOnlyRefusesMovingBack()
+{
+    QFETCH(int, how);
+    Query q;
+    q.setForwardOnly(true);
+    q.setSql("select * from rubry order by nome");
+    q.open();
+    q.next();
+    q.next();
+    QCOMPARE(q.recNo(), 3);
+    const QString current = q.fieldByName("Nome").asString();
+    try {
+        switch (how) {
+        case 0:
+            q.prior();
+            break;
+        case 1:
+            q.first();
+            break;
+        case 2:
+            q.setRecNo(1);
+            break;
+        default:
+            q.valueAt(0, 2);
+            break;
+        }
+        QFAIL("moving back on a forward-only query did not raise");
+    } catch (const zr::EngineError& e) {
+        QCOMPARE(e.helpContext(), engine::help::WrongState);
+    }
+    // The cursor is where it was and still goes forward.
+    QCOMPARE(q.fieldByName("Nome").asString(), current);
+    q.next();
+    QCOMPARE(q.recNo(), 4);
+    QVERIFY(!q.eof());
+    q.next();
+    QVERIFY(q.eof());
+}
+
+void TstQuery::forwardOnlyKeepsTheRestOnAWrite()
+{
+    Table t(QStringLiteral("rubry"));
+    t.open();
+    t.startTransaction();
+    for (int i = 0; i < 500; ++i)
+        t.insertRecord({QVariant(), QString::number(i), "x", "", ""});
+    t.commit();
+    Query q;
+    q.setForwardOnly(true);
+    q.setSql("select * from rubry order by NumID");
+    q.open();
+    for (int i = 0; i < 10; ++i)
+        q.next();
+    // A write of the same program goes through; the query still has its own rows after it.
+    t.insertRecord({QVariant(), "late", "x", "", ""});
+    int rest = 0;
+    QString last;
+    for (; !q.eof(); q.next()) {
+        ++rest;
+        last = q.fieldByName("Cognome").asString();
+    }
+    QCOMPARE(rest, 504 - 10);
+    QCOMPARE(last, QString("499"));
 }
 
 void TstQuery::columnNames_data()

@@ -33,8 +33,13 @@ bool QueryCursor::readOne()
     if (!more) {
         m_done = true;
         m_stmt.reset(); // the read lock goes with it
-        m_count = int(m_rows.size());
+        m_count = m_first + int(m_rows.size());
         return false;
+    }
+    if (m_forwardOnly && !m_rows.empty()) {
+        // Only the newest row is kept.
+        m_first += int(m_rows.size());
+        m_rows.clear();
     }
     Row r;
     r.values.reserve(m_columns);
@@ -48,9 +53,16 @@ const Row* QueryCursor::row(int position)
 {
     if (position < 0)
         return nullptr;
-    while (int(m_rows.size()) <= position && readOne()) {
+    if (position < m_first)
+        throw zr::EngineError(
+            QStringLiteral("Cannot move back on a forward-only query (record %1, now at %2).")
+                .arg(position + 1)
+                .arg(m_first + 1),
+            help::WrongState);
+    while (m_first + int(m_rows.size()) <= position && readOne()) {
     }
-    return position < int(m_rows.size()) ? &m_rows[size_t(position)] : nullptr;
+    const int at = position - m_first;
+    return at < int(m_rows.size()) ? &m_rows[size_t(at)] : nullptr;
 }
 
 int QueryCursor::count()
@@ -75,6 +87,8 @@ void QueryCursor::releaseFile(const QString& canonicalPath)
 {
     if (m_done || !m_files.contains(canonicalPath))
         return;
+    // The rest of the result is kept from here on, so the reader still finds it.
+    m_forwardOnly = false;
     while (readOne()) {
     }
 }

@@ -23,6 +23,9 @@ public:
     int count() override;
     const Row* row(int position) override;
     int locate(const Row&, bool* exact) override;
+    // Keeps only the row last read: a pass straight through the result holds no copy of
+    // it and frees nothing at the end. Moving back before that row raises.
+    void setForwardOnly(bool on) { m_forwardOnly = on; }
     void invalidate() override {}
     void releaseFile(const QString& canonicalPath) override;
 
@@ -34,7 +37,9 @@ private:
     QVariantList m_params;
     int m_columns;
     QSet<QString> m_files;
-    std::vector<Row> m_rows;
+    std::vector<Row> m_rows; // rows from position m_first on
+    int m_first = 0;
+    bool m_forwardOnly = false;
     bool m_done = false;
     int m_count = -1;
 };

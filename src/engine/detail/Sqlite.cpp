@@ -10,8 +10,18 @@
 namespace engine::detail {
 
 namespace {
+
 std::atomic<int> g_busyTimeout{500};
+
+bool isAscii(const char* p, int n)
+{
+    unsigned char any = 0;
+    for (int i = 0; i < n; ++i)
+        any |= static_cast<unsigned char>(p[i]);
+    return any < 0x80;
 }
+
+} // namespace
 
 void setBusyTimeout(int ms)
 {
@@ -190,7 +200,10 @@ QVariant Stmt::column(int i) const
         return QVariant(sqlite3_column_double(m_stmt, i));
     case SQLITE_TEXT: {
         const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
-        return QVariant(QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, i)));
+        const int n = sqlite3_column_bytes(m_stmt, i);
+        // Most stored text is plain ASCII, where Latin-1 reads the same and much faster.
+        return QVariant(n > 0 && isAscii(p, n) ? QString::fromLatin1(p, n)
+                                               : QString::fromUtf8(p, n));
     }
     case SQLITE_BLOB: {
         const auto* p = static_cast<const char*>(sqlite3_column_blob(m_stmt, i));
@@ -247,8 +260,6 @@ void Connection::openFile(const QString& path, bool create, bool readOnly)
     if (!readOnly) {
         // Rollback journal only: a table file copied while closed is always whole.
         exec(QStringLiteral("PRAGMA journal_mode=DELETE"), help::OpenFailed);
-        // Room for bulk work in one transaction without spilling to the file early.
-        exec(QStringLiteral("PRAGMA cache_size=-16384"), help::OpenFailed);
     }
 }
 
@@ -288,6 +299,15 @@ qint64 Connection::scalarInt(const QString& sql, const QVariantList& params)
     Stmt s(m_db, sql, help::Internal);
     s.bindAll(params);
     return s.step() ? s.columnInt(0) : 0;
+}
+
+void Connection::setBulkCache(bool on)
+{
+    // A large page cache only pays inside a transaction of many writes; for a read
+    // straight through a big file (a count) filling fresh memory costs more than it saves.
+    exec(on ? QStringLiteral("PRAGMA cache_size=-16384")
+            : QStringLiteral("PRAGMA cache_size=-2000"),
+         help::Internal);
 }
 
 qint64 Connection::dataVersion()

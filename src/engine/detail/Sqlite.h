@@ -63,6 +63,9 @@ public:
 
     void exec(const QString& sql, int errorContext);
     qint64 scalarInt(const QString& sql, const QVariantList& params = {});
+    // Room for bulk work in one transaction without spilling to the file early (on), or
+    // SQLite's default page cache (off, as opened).
+    void setBulkCache(bool on);
     // Counter that changes when another connection commits to the file.
     qint64 dataVersion();
 

@@ -37,10 +37,34 @@ Stmt& TableCursor::prepared(const QString& sql)
     return it->second;
 }
 
+namespace {
+
+bool sameValues(const QVariantList& a, const QVariantList& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i].typeId() != b[i].typeId() || a[i].isNull() != b[i].isNull() || a[i] != b[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void TableCursor::setFilter(const FilterSql& filter)
 {
+    if (filter.where == m_filter.where && sameValues(filter.params, m_filter.params)) {
+        // The same set again: what was read of it stays good unless the file changed
+        // elsewhere (this connection's own writes already keep the cache in step).
+        refreshIfChanged();
+        return;
+    }
     m_filter = filter;
-    m_stmts.clear();
+    // Statements are keyed by their text, and filter values are bound: a search for
+    // another value reuses them. Only an unusual number of filter shapes drops them.
+    if (m_stmts.size() > size_t(kMaxStatements))
+        m_stmts.clear();
     invalidate();
 }
 
@@ -213,7 +237,11 @@ const Row* TableCursor::row(int position)
         cond = keyCondition(true);
         params += std::prev(next)->second.back().key;
     }
-    const int limit = hasNext ? std::min(m_pageSize, next->first - position) : m_pageSize;
+    // The first page of a set is short: a grid shows a screenful, and a sparse filter
+    // would otherwise scan far into the file for rows nobody looks at yet.
+    const int pageSize =
+        (!hasPrev && !hasNext && position == 0) ? std::min(m_pageSize, kFirstPage) : m_pageSize;
+    const int limit = hasNext ? std::min(pageSize, next->first - position) : pageSize;
     QString sql = QStringLiteral("SELECT ") + m_select + QStringLiteral(" FROM ") +
                   quoteIdent(m_schema.table) + where(cond) + orderBy(true) +
                   QStringLiteral(" LIMIT ?%1").arg(params.size() + 1);

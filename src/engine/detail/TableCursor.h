@@ -60,6 +60,8 @@ private:
     qint64 m_dataVersion = -1;
     int m_pageSize = 128;
     static constexpr int kMaxPages = 64;
+    static constexpr int kFirstPage = 40;
+    static constexpr int kMaxStatements = 48;
 };
 
 } // namespace engine::detail
