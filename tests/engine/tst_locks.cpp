@@ -4,8 +4,8 @@
 #include "EngineTestUtil.h"
 #include "TestEnv.h"
 #include "engine/DataSet.h"
-#include "engine/ErrorCodes.h"
 #include "engine/Engine.h"
+#include "engine/ErrorCodes.h"
 
 #include <QTest>
 #include <fcntl.h>

@@ -14,7 +14,7 @@ public:
     TestEnv();  // makes a fresh folder, points the application folder at it
     ~TestEnv(); // restores the environment
 
-    QString folder() const;                 // ends with '/'
+    QString folder() const;                  // ends with '/'
     QString file(const QString& name) const; // full path in the folder
     void writeFile(const QString& name, const QByteArray& bytes) const;
     QByteArray readFile(const QString& name) const;
