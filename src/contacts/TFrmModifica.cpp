@@ -26,8 +26,9 @@ TFrmModifica::TFrmModifica(TFrmCanc* frmCanc)
         {m_ui->EDTnumero, Campo::Numero},
         {m_ui->EDTmail, Campo::Mail},
     };
-    for (const auto& [edit, campo] : campi) {
-        contacts::EventiCampo* eventi = m_regole->aggiungi(edit, campo);
+    for (const auto& coppia : campi) {
+        QLineEdit* edit = coppia.first;
+        contacts::EventiCampo* eventi = m_regole->aggiungi(edit, coppia.second);
         connect(eventi, &contacts::EventiCampo::entrato, this,
                 [this, edit] { EDTcognomeEnter(edit); });
         if (m_tbl.active()) {

@@ -486,22 +486,7 @@ QVariant DataSet::valueAt(int row, int column)
 
 QString DataSet::displayText(const QVariant& v)
 {
-    if (!v.isValid() || v.isNull())
-        return QString();
-    switch (v.typeId()) {
-    case QMetaType::Bool:
-        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::Double:
-        return QString::number(v.toDouble(), 'g', 15);
-    case QMetaType::QDate:
-        return v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
-    case QMetaType::QTime:
-        return v.toTime().toString(QStringLiteral("HH:mm:ss"));
-    case QMetaType::QDateTime:
-        return v.toDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-    default:
-        return v.toString();
-    }
+    return detail::displayValue(v);
 }
 
 } // namespace engine

@@ -61,6 +61,22 @@ void Table::TableData::makeStatements()
 
 namespace {
 
+// Binds the values, steps once and leaves the statement reset, also on error.
+// True when the step produced a row.
+bool runStatement(Stmt& s, const QVariantList& params)
+{
+    bool row = false;
+    try {
+        s.bindAll(params);
+        row = s.step();
+    } catch (...) {
+        s.reset();
+        throw;
+    }
+    s.reset();
+    return row;
+}
+
 [[noreturn]] void notFound(const QString& name)
 {
     throw zr::EngineError(QStringLiteral("Table '%1' does not exist.").arg(name),
@@ -276,17 +292,7 @@ bool Table::containsValue(const QString& field, const QVariant& value)
         QStringLiteral("SELECT 1 FROM %1 WHERE %2 %3 LIMIT 1")
             .arg(quoteIdent(t->schema.table), name,
                  v.isValid() ? QStringLiteral("= ?") : QStringLiteral("IS NULL")));
-    bool found = false;
-    try {
-        if (v.isValid())
-            s.bind(1, v);
-        found = s.step();
-    } catch (...) {
-        s.reset();
-        throw;
-    }
-    s.reset();
-    return found;
+    return runStatement(s, v.isValid() ? QVariantList{v} : QVariantList());
 }
 
 // ---- open / close ----
@@ -515,15 +521,7 @@ void Table::post()
         for (int i = 0; i < schema.fields.size(); ++i)
             if (i != schema.autoIncColumn)
                 params << values[i];
-        Stmt& s = t->cursor->prepared(t->insertSql);
-        try {
-            s.bindAll(params);
-            s.step();
-        } catch (...) {
-            s.reset();
-            throw;
-        }
-        s.reset();
+        runStatement(t->cursor->prepared(t->insertSql), params);
         row.rowid = sqlite3_last_insert_rowid(t->db.get());
         if (schema.autoIncColumn >= 0)
             values[schema.autoIncColumn] = QVariant(row.rowid);
@@ -533,15 +531,7 @@ void Table::post()
             if (i != schema.autoIncColumn)
                 params << values[i];
         params << QVariant(d->cur.rowid);
-        Stmt& s = t->cursor->prepared(t->updateSql);
-        try {
-            s.bindAll(params);
-            s.step();
-        } catch (...) {
-            s.reset();
-            throw;
-        }
-        s.reset();
+        runStatement(t->cursor->prepared(t->updateSql), params);
         if (sqlite3_changes(t->db.get()) == 0)
             throw zr::EngineError(QStringLiteral("The record was deleted by another user."),
                                   help::WrongState);
@@ -606,15 +596,7 @@ void Table::deleteRecord()
         throw zr::EngineError(QStringLiteral("Cannot perform this operation on an empty dataset."),
                               help::WrongState);
     releaseReaders(t->canonical);
-    Stmt& s = t->cursor->prepared(t->deleteSql);
-    try {
-        s.bind(1, QVariant(d->cur.rowid));
-        s.step();
-    } catch (...) {
-        s.reset();
-        throw;
-    }
-    s.reset();
+    runStatement(t->cursor->prepared(t->deleteSql), {QVariant(d->cur.rowid)});
     const Row deleted = d->cur;
     const int position = d->row;
     t->cursor->noteDeleted();

@@ -45,7 +45,9 @@ public:
                                                       {cognome, Campo::Cognome},
                                                       {numero, Campo::Numero},
                                                       {mail, Campo::Mail}};
-        for (auto [edit, campo] : campi) {
+        for (const auto& coppia : campi) {
+            QLineEdit* edit = coppia.first;
+            const Campo campo = coppia.second;
             auto* ev = regole->aggiungi(edit, campo);
             connect(ev, &contacts::EventiCampo::entrato, this, [this, edit] {
                 ++entrate[edit];

@@ -323,11 +323,10 @@ QVariant fromStorage(FieldKind kind, const QVariant& stored)
     return stored;
 }
 
-QString displayText(FieldKind kind, const QVariant& stored)
+QString displayValue(const QVariant& v)
 {
-    if (!stored.isValid() || stored.isNull())
+    if (!v.isValid() || v.isNull())
         return QString();
-    const QVariant v = fromStorage(kind, stored);
     switch (v.typeId()) {
     case QMetaType::Bool:
         return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
@@ -342,6 +341,13 @@ QString displayText(FieldKind kind, const QVariant& stored)
     default:
         return v.toString();
     }
+}
+
+QString displayText(FieldKind kind, const QVariant& stored)
+{
+    if (!stored.isValid() || stored.isNull())
+        return QString();
+    return displayValue(fromStorage(kind, stored));
 }
 
 int displayWidth(const FieldDef& def)

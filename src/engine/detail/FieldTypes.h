@@ -22,7 +22,9 @@ QVariant toStorage(const FieldDef& def, const QVariant& value);
 // A stored value read back as the field's kind (QString, qint64, double, bool, QDate,
 // QTime, QDateTime); null stays an invalid QVariant.
 QVariant fromStorage(FieldKind kind, const QVariant& stored);
-// The text of a stored value as a bound control or grid shows it; null is "".
+// Text of a typed value as bound controls and grids show it; null is "".
+QString displayValue(const QVariant& value);
+// The same for a stored value of a field of that kind.
 QString displayText(FieldKind kind, const QVariant& stored);
 int displayWidth(const FieldDef& def);
 bool isTextKind(FieldKind kind);
