@@ -7,8 +7,11 @@
 #include "shell/Fx.h"
 #include "ui_TFrmCanc.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QScreen>
+#include <QStyle>
 #include <QUrl>
 
 namespace {
@@ -37,6 +40,10 @@ TFrmCanc::TFrmCanc(QWidget* parent)
 {
     m_ui->setupUi(this);
     setFixedSize(size());
+    if (const QScreen* schermo = QGuiApplication::primaryScreen())
+        move(schermo->availableGeometry().center() - rect().center());
+    if (m_ui->BBricerca->icon().isNull())
+        m_ui->BBricerca->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 
     // The table is opened when the window is shown: at start-up it may not exist yet.
     m_tblAllFx = new engine::Table(QStringLiteral("Rubry.db"), this);
@@ -294,7 +301,9 @@ void TFrmCanc::btInviaClick()
         for (int riga = 0; riga < n; ++riga)
             indirizzi << m_tblAllFx->valueAt(riga, colonna).toString();
     }
-    platform::desktop().openUrl(UrlMailSelezione(indirizzi, m_ui->cbNascondi->isChecked()));
+    if (!platform::desktop().openUrl(UrlMailSelezione(indirizzi, m_ui->cbNascondi->isChecked())))
+        MostraErrore(QStringLiteral(
+            "Errore in inizializzazione software esterno predefinito per l'invio delle email."));
 }
 
 void TFrmCanc::BUTIMMbackClick()

@@ -6,6 +6,10 @@
 #include "shell/Fx.h"
 #include "ui_TFrmModifica.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+
 using contacts::Campo;
 using contacts::TipoFinestra;
 
@@ -18,6 +22,18 @@ TFrmModifica::TFrmModifica(TFrmCanc* frmCanc)
     m_ui->setupUi(this);
     setFixedSize(size());
     setObjectName(QStringLiteral("FrmModifica"));
+    if (const QScreen* schermo = QGuiApplication::primaryScreen())
+        move(schermo->availableGeometry().center() - rect().center());
+    // Glyphs of their own where the desktop has no icon theme.
+    const std::pair<QAbstractButton*, QStyle::StandardPixmap> glifi[] = {
+        {m_ui->BBmem, QStyle::SP_DialogSaveButton},
+        {m_ui->BBannulla, QStyle::SP_DialogCancelButton},
+        {m_ui->SpeedButton1, QStyle::SP_DialogCloseButton},
+    };
+    for (const auto& glifo : glifi) {
+        if (glifo.first->icon().isNull())
+            glifo.first->setIcon(style()->standardIcon(glifo.second));
+    }
 
     m_regole = new contacts::RegoleInserimento(TipoFinestra::ModificaContatto, this);
     const std::pair<QLineEdit*, Campo> campi[] = {

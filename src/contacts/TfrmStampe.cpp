@@ -3,12 +3,14 @@
 #include "contacts/TfrmQuickStampa.h"
 #include "engine/DataSet.h"
 #include "engine/Error.h"
+#include "shell/Artwork.h"
 #include "shell/Fx.h"
 #include "ui_TfrmStampe.h"
 
 #include <QGuiApplication>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
 #include <memory>
 
 namespace {
@@ -39,6 +41,8 @@ TfrmStampe::TfrmStampe(QWidget* owner) : QDialog(owner), ui(new Ui::TfrmStampe)
         r.moveCenter(schermo->availableGeometry().center());
         move(r.topLeft());
     }
+    ui->BTSstampa->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    ui->BTSesci->setIcon(artwork::exitGlyph());
     connect(ui->BTSstampa, &QPushButton::clicked, this, &TfrmStampe::BTSstampaClick);
     connect(ui->BTSesci, &QPushButton::clicked, this, &TfrmStampe::BTSesciClick);
 }

@@ -61,7 +61,15 @@ Answer QtDesktop::message(const MessageBox& box)
 
 QString QtDesktop::openFileName(QWidget* parent, const FileDialog& dialog)
 {
-    return QFileDialog::getOpenFileName(parent, dialog.caption, dialog.directory, dialog.filter);
+    if (dialog.mustExist)
+        return QFileDialog::getOpenFileName(parent, dialog.caption, dialog.directory,
+                                            dialog.filter);
+    QFileDialog fd(parent, dialog.caption, dialog.directory, dialog.filter);
+    fd.setAcceptMode(QFileDialog::AcceptOpen);
+    fd.setFileMode(QFileDialog::AnyFile);
+    if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty())
+        return QString();
+    return fd.selectedFiles().constFirst();
 }
 
 QString QtDesktop::saveFileName(QWidget* parent, const FileDialog& dialog)
@@ -69,7 +77,10 @@ QString QtDesktop::saveFileName(QWidget* parent, const FileDialog& dialog)
     QString start = dialog.directory;
     if (!dialog.selectedName.isEmpty())
         start = QDir(start).filePath(dialog.selectedName);
-    return QFileDialog::getSaveFileName(parent, dialog.caption, start, dialog.filter);
+    const QFileDialog::Options options =
+        dialog.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
+    return QFileDialog::getSaveFileName(parent, dialog.caption, start, dialog.filter, nullptr,
+                                        options);
 }
 
 std::optional<QString> QtDesktop::inputText(QWidget* parent, const QString& caption,
@@ -83,9 +94,9 @@ std::optional<QString> QtDesktop::inputText(QWidget* parent, const QString& capt
     return text;
 }
 
-void QtDesktop::openUrl(const QUrl& url)
+bool QtDesktop::openUrl(const QUrl& url)
 {
-    QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(url);
 }
 
 int QtDesktop::runAndWait(const QString& commandLine)

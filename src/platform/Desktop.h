@@ -29,8 +29,10 @@ struct FileDialog
 {
     QString caption;
     QString directory;
-    QString filter;       // Qt filter text, e.g. "File di testo (csv) (*.csv)"
-    QString selectedName; // initial file name (save dialogs)
+    QString filter;               // Qt filter text, e.g. "File di testo (csv) (*.csv)"
+    QString selectedName;         // initial file name (save dialogs)
+    bool confirmOverwrite = true; // save: ask before replacing an existing file
+    bool mustExist = true;        // open: only an existing file can be chosen
     bool operator==(const FileDialog&) const = default;
 };
 
@@ -48,8 +50,8 @@ public:
     virtual std::optional<QString> inputText(QWidget* parent, const QString& caption,
                                              const QString& prompt, const QString& value) = 0;
     // The desktop shell's default action on a document, web address or mailto address.
-    // The outcome is not reported.
-    virtual void openUrl(const QUrl& url) = 0;
+    // True when the shell took the address (callers may ignore it).
+    virtual bool openUrl(const QUrl& url) = 0;
     // Starts a program from one command line (program path first, quoted arguments allowed)
     // and waits for it without limit. Returns its exit status as a signed number.
     // Raises zr::Error with "Error during CreateProcess" when it cannot be started, and the
@@ -71,7 +73,7 @@ public:
     QString saveFileName(QWidget* parent, const FileDialog& dialog) override;
     std::optional<QString> inputText(QWidget* parent, const QString& caption, const QString& prompt,
                                      const QString& value) override;
-    void openUrl(const QUrl& url) override;
+    bool openUrl(const QUrl& url) override;
     int runAndWait(const QString& commandLine) override;
 };
 

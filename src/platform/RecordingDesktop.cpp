@@ -61,9 +61,10 @@ std::optional<QString> RecordingDesktop::inputText(QWidget*, const QString&, con
     return inputAnswers.isEmpty() ? std::nullopt : inputAnswers.takeFirst();
 }
 
-void RecordingDesktop::openUrl(const QUrl& url)
+bool RecordingDesktop::openUrl(const QUrl& url)
 {
     urls << url;
+    return openUrlResult;
 }
 
 int RecordingDesktop::runAndWait(const QString& commandLine)

@@ -33,6 +33,7 @@ public:
     QStringList fileAnswers;
     QList<std::optional<QString>> inputAnswers;
     QList<int> exitCodes;
+    bool openUrlResult = true; // what the shell answers to a hand-off
 
     // Optional hooks, called before the scripted answer is taken; a hook's result wins.
     std::function<std::optional<Answer>(const MessageBox&)> onMessage;
@@ -47,7 +48,7 @@ public:
     QString saveFileName(QWidget* parent, const FileDialog& dialog) override;
     std::optional<QString> inputText(QWidget* parent, const QString& caption, const QString& prompt,
                                      const QString& value) override;
-    void openUrl(const QUrl& url) override;
+    bool openUrl(const QUrl& url) override;
     int runAndWait(const QString& commandLine) override;
 };
 

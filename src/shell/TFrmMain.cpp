@@ -52,6 +52,9 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
     const QString csv = QStringLiteral("File di testo (csv) (*.csv)");
     SaveDialog1.filter = csv;
     OpenDialog1.filter = csv;
+    // Neither dialog asks before replacing a file or insists on an existing one.
+    SaveDialog1.confirmOverwrite = false;
+    OpenDialog1.mustExist = false;
 
     // The client area is 223 x 180 below the menu bar.
     ui->centralwidget->setFixedSize(kClientWidth, kClientHeight);

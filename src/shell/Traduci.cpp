@@ -117,8 +117,9 @@ void TraduciForm(QWidget* window, const QStringList& controls, bool splash)
         if (!caption)
             continue;
         traduciDidascalia(*caption, language);
-        // A radio group: its items follow its title.
-        if (auto* group = qobject_cast<QGroupBox*>(object); group && !isWindow) {
+        // The export kind choice: its two items follow its title.
+        if (auto* group = qobject_cast<QGroupBox*>(object);
+            group && name == QLatin1String("rgTIPO")) {
             for (QRadioButton* item : group->findChildren<QRadioButton*>()) {
                 traduciDidascalia(Didascalia{[item] { return item->text(); },
                                              [item](const QString& t) { item->setText(t); }},

@@ -469,6 +469,19 @@ private Q_SLOTS:
         QVERIFY(env->desktop.boxes.isEmpty());
     }
 
+    void mailProgramMissing()
+    {
+        apri();
+        QTest::mouseClick(ui().BBricerca, Qt::LeftButton);
+        env->desktop.openUrlResult = false; // no program takes mailto addresses
+        QTest::mouseClick(ui().btInvia, Qt::LeftButton);
+        QCOMPARE(env->desktop.urls.size(), 1);
+        QCOMPARE(env->desktop.texts().last(),
+                 QStringLiteral("Errore in inizializzazione software esterno predefinito per "
+                                "l'invio delle email."));
+        QCOMPARE(env->desktop.boxes.last().caption, QStringLiteral("Errore"));
+    }
+
     void esciClearsTheSelection()
     {
         apri();

@@ -476,6 +476,11 @@ private Q_SLOTS:
         QCOMPARE(env.desktop.fileRequests[0].save, save);
         QCOMPARE(env.desktop.fileRequests[0].dialog.filter,
                  QStringLiteral("File di testo (csv) (*.csv)"));
+        // Neither dialog asks before replacing a file or insists on an existing one.
+        if (save)
+            QVERIFY(!env.desktop.fileRequests[0].dialog.confirmOverwrite);
+        else
+            QVERIFY(!env.desktop.fileRequests[0].dialog.mustExist);
         const QStringList expected = chosen.isEmpty() ? QStringList() : QStringList{chosen};
         QCOMPARE(save ? exported : imported, expected);
         QVERIFY((save ? imported : exported).isEmpty());
