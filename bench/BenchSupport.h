@@ -2,10 +2,13 @@
 // Helpers shared by the benchmarks: wall-clock timing of our code, and the sqlite3 tool's
 // own timing of the same statement on the same file.
 
+#include "platform/AppFolder.h"
+
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
@@ -13,6 +16,14 @@
 #include <limits>
 
 namespace bench {
+
+// A temporary application folder for one benchmark run; the contacts table lives in it.
+struct AppFolder
+{
+    AppFolder() { qputenv(platform::kAppFolderVariable, dir.path().toLocal8Bit()); }
+    QString path(const QString& name) const { return dir.path() + u'/' + name; }
+    QTemporaryDir dir;
+};
 
 // Best of `runs` wall-clock times of `work`, in milliseconds.
 inline double timeMs(const std::function<void()>& work, int runs = 3)

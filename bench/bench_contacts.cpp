@@ -79,9 +79,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const int quanti = argc > 1 ? QByteArray(argv[1]).toInt() : 1000000;
-    QTemporaryDir dir;
-    qputenv(platform::kAppFolderVariable, dir.path().toLocal8Bit());
-    const QString file = dir.path() + QStringLiteral("/Rubry.Db");
+    const bench::AppFolder folder;
+    const QString file = folder.path(QStringLiteral("Rubry.Db"));
 
     bench::report("contacts_build_1m", bench::timeMs([&] { creaRubrica(quanti); }, 1));
 

@@ -61,9 +61,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 1000000;
-    QTemporaryDir dir;
-    qputenv(platform::kAppFolderVariable, dir.path().toLocal8Bit());
-    const QString file = dir.path() + QStringLiteral("/Rubry.Db");
+    const bench::AppFolder folder;
+    const QString file = folder.path(QStringLiteral("Rubry.Db"));
 
     bench::report("engine_build_1m_contacts", bench::timeMs([&] { buildContacts(count); }, 1));
 

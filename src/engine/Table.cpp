@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -81,6 +82,24 @@ bool runStatement(Stmt& s, const QVariantList& params)
 {
     throw zr::EngineError(QStringLiteral("Table '%1' does not exist.").arg(name),
                           help::TableNotFound);
+}
+
+// The file of a table that must exist; raises when there is none.
+QString existingTableFile(const QString& databaseName, const QString& tableName)
+{
+    const QString path = findTableFile(tableFolder(databaseName), tableName);
+    if (path.isEmpty())
+        notFound(tableName);
+    return path;
+}
+
+// Runs `work` on a writable connection of its own to a table file no cursor here has open.
+void writeStoredTable(const QString& path, const std::function<void(Connection&)>& work)
+{
+    releaseReaders(canonicalTablePath(path));
+    Connection db;
+    db.openFile(path, false);
+    work(db);
 }
 
 // Refuses to delete or rename a file that a cursor has open (it holds a shared lock).
@@ -169,9 +188,7 @@ void Table::deleteTable()
     if (active())
         throw zr::EngineError(QStringLiteral("Cannot delete a table while it is open."),
                               help::WrongState);
-    const QString path = findTableFile(tableFolder(m_databaseName), m_tableName);
-    if (path.isEmpty())
-        notFound(m_tableName);
+    const QString path = existingTableFile(m_databaseName, m_tableName);
     checkNotInUse(path);
     removeTableFile(path);
 }
@@ -218,23 +235,16 @@ void Table::emptyTable()
         Q_EMIT currentChanged();
         return;
     }
-    const QString path = findTableFile(tableFolder(m_databaseName), m_tableName);
-    if (path.isEmpty())
-        notFound(m_tableName);
-    releaseReaders(canonicalTablePath(path));
-    Connection db;
-    db.openFile(path, false);
-    const TableSchema schema = readSchema(db);
-    db.exec(QStringLiteral("DELETE FROM ") + quoteIdent(schema.table), help::Internal);
+    writeStoredTable(existingTableFile(m_databaseName, m_tableName), [](Connection& db) {
+        db.exec(QStringLiteral("DELETE FROM ") + quoteIdent(readSchema(db).table), help::Internal);
+    });
 }
 
 FieldDefs Table::storedFields() const
 {
     if (active())
         return t->schema.fields;
-    const QString path = findTableFile(tableFolder(m_databaseName), m_tableName);
-    if (path.isEmpty())
-        notFound(m_tableName);
+    const QString path = existingTableFile(m_databaseName, m_tableName);
     Connection db;
     db.openFile(path, false, true);
     return readSchema(db).fields;
@@ -264,13 +274,9 @@ void Table::ensureHelperIndex(const QString& field)
         detail::ensureHelperIndex(t->db, t->schema, field);
         return;
     }
-    const QString path = findTableFile(tableFolder(m_databaseName), m_tableName);
-    if (path.isEmpty())
-        notFound(m_tableName);
-    releaseReaders(canonicalTablePath(path));
-    Connection db;
-    db.openFile(path, false);
-    detail::ensureHelperIndex(db, readSchema(db), field);
+    writeStoredTable(existingTableFile(m_databaseName, m_tableName), [&field](Connection& db) {
+        detail::ensureHelperIndex(db, readSchema(db), field);
+    });
 }
 
 bool Table::containsValue(const QString& field, const QVariant& value)
@@ -301,9 +307,7 @@ void Table::open()
 {
     if (active())
         return;
-    const QString path = findTableFile(tableFolder(m_databaseName), m_tableName);
-    if (path.isEmpty())
-        notFound(m_tableName);
+    const QString path = existingTableFile(m_databaseName, m_tableName);
     QList<FilterTerm> terms = parseFilter(m_filter);
     try {
         t->lock.acquire(path);
